@@ -1,0 +1,114 @@
+#include "cli/cli.h"
+
+#include "messages.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace lumacite::cli {
+
+std::optional<std::string> Args::option(const std::string& name) {
+    for (std::size_t i = 0; i < args_.size(); ++i) {
+        if (args_[i] == name) {
+            if (i + 1 >= args_.size()) {
+                throw UsageError(name + " needs a value");
+            }
+            std::string v = args_[i + 1];
+            args_.erase(args_.begin() + static_cast<long>(i),
+                        args_.begin() + static_cast<long>(i) + 2);
+            return v;
+        }
+        if (args_[i].starts_with(name + "=")) {
+            std::string v = args_[i].substr(name.size() + 1);
+            args_.erase(args_.begin() + static_cast<long>(i));
+            return v;
+        }
+    }
+    return std::nullopt;
+}
+
+bool Args::flag(const std::string& name) {
+    auto it = std::find(args_.begin(), args_.end(), name);
+    if (it == args_.end()) {
+        return false;
+    }
+    args_.erase(it);
+    return true;
+}
+
+std::string Args::positional(const std::string& what) {
+    for (std::size_t i = 0; i < args_.size(); ++i) {
+        if (args_[i] == "--") {
+            if (i + 1 < args_.size()) {
+                std::string v = args_[i + 1];
+                args_.erase(args_.begin() + static_cast<long>(i) + 1);
+                return v;
+            }
+            break;
+        }
+        if (args_[i].size() > 1 && args_[i][0] == '-' && args_[i][1] == '-') {
+            continue;
+        }
+        std::string v = args_[i];
+        args_.erase(args_.begin() + static_cast<long>(i));
+        return v;
+    }
+    throw UsageError("missing " + what);
+}
+
+void Args::finish() const {
+    std::vector<std::string> left;
+    for (const auto& a : args_) {
+        if (a != "--") {
+            left.push_back(a);
+        }
+    }
+    if (!left.empty()) {
+        throw UsageError("unexpected argument: " + left.front());
+    }
+}
+
+store::Catalogue& Context::catalogue() {
+    if (!catalogue_) {
+        try {
+            catalogue_.emplace(store::Catalogue::open(home / store::catalogue_file_name));
+        } catch (const store::CatalogueError& e) {
+            throw Failure(std::string(msg::catalogue_cannot_open) + e.what());
+        }
+    }
+    return *catalogue_;
+}
+
+std::vector<Command>& commands() {
+    static std::vector<Command> all;
+    return all;
+}
+
+void write_tsv(std::ostream& out, const std::vector<std::string>& cells) {
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i != 0) {
+            out << '\t';
+        }
+        for (char c : cells[i]) {
+            switch (c) {
+            case '\t':
+                out << "\\t";
+                break;
+            case '\n':
+                out << "\\n";
+                break;
+            case '\r':
+                out << "\\r";
+                break;
+            case '\\':
+                out << "\\\\";
+                break;
+            default:
+                out << c;
+            }
+        }
+    }
+    out << '\n';
+}
+
+} // namespace lumacite::cli

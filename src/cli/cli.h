@@ -1,0 +1,84 @@
+// lumacite-cli: the batch front end. Commands register themselves with a
+// CommandRegistration object in their own source file; main.cpp dispatches.
+#pragma once
+
+#include "store/catalogue.h"
+
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace lumacite::cli {
+
+// Exit codes.
+inline constexpr int exit_ok = 0;
+inline constexpr int exit_usage = 1;
+inline constexpr int exit_refused = 2;
+inline constexpr int exit_failure = 3;
+
+// Thrown by commands: a usage error (exit 1), a refusal (exit 2, the window's message),
+// a file or database failure (exit 3).
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+struct Refusal : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+struct Failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The arguments of one command; options are taken out as they are read, and whatever
+// is left over at the end is a usage error.
+class Args {
+public:
+    explicit Args(std::vector<std::string> args) : args_(std::move(args)) {}
+    // Removes "--name VALUE" (or "--name=VALUE") and returns VALUE.
+    std::optional<std::string> option(const std::string& name);
+    // Removes "--name" and returns whether it was there.
+    bool flag(const std::string& name);
+    // Removes and returns the next positional argument; UsageError naming `what` if none.
+    std::string positional(const std::string& what);
+    // Throws UsageError when anything is left.
+    void finish() const;
+    bool empty() const { return args_.empty(); }
+
+private:
+    std::vector<std::string> args_;
+};
+
+struct Context {
+    Context(std::filesystem::path home_folder, std::ostream& out_stream, std::ostream& err_stream)
+        : home(std::move(home_folder)), out(out_stream), err(err_stream) {}
+    std::filesystem::path home; // the program folder
+    std::ostream& out;
+    std::ostream& err;
+    // Opens the catalogue on first use (Failure when it cannot be opened).
+    store::Catalogue& catalogue();
+
+private:
+    std::optional<store::Catalogue> catalogue_;
+};
+
+struct Command {
+    std::string name;     // "formats", "project add", ...
+    std::string synopsis; // one line for --help
+    std::function<void(Context&, Args&)> run;
+};
+
+std::vector<Command>& commands();
+
+// Registers a command at start-up: `static CommandRegistration r{{"name", "...", fn}};`.
+struct CommandRegistration {
+    explicit CommandRegistration(Command c) { commands().push_back(std::move(c)); }
+};
+
+// Writes cells joined by tabs and a line feed. A tab, line feed, carriage return or
+// backslash inside a cell is written as \t, \n, \r or \\ so every row stays one line.
+void write_tsv(std::ostream& out, const std::vector<std::string>& cells);
+
+} // namespace lumacite::cli

@@ -1,0 +1,445 @@
+// UTF-8, UTF-16 and GB18030 conversion. GB18030 goes through tables built once from
+// glibc's iconv, so that the hot paths (storing values, sorting) never call iconv.
+#include "text/text.h"
+
+#include <array>
+#include <cerrno>
+#include <iconv.h>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <vector>
+
+namespace lumacite::text {
+
+namespace {
+
+constexpr char32_t replacement_char = 0xFFFD;
+
+// Number of BMP code points in the four-byte area of GB18030 below U+10000.
+constexpr std::size_t four_byte_bmp_slots = 39420;
+constexpr std::size_t two_byte_slots = 126 * 191;
+
+struct Gb18030Tables {
+    // For every BMP code point its GB18030 bytes packed big-endian and left-aligned
+    // (b0 << 24 | b1 << 16 | ...), and its length in bytes.
+    std::vector<std::uint32_t> key;
+    std::vector<std::uint8_t> length;
+    // Reverse maps: two-byte codes and four-byte codes below U+10000.
+    std::vector<char32_t> from_two;
+    std::vector<char32_t> from_four;
+};
+
+std::uint32_t four_byte_linear(unsigned b0, unsigned b1, unsigned b2, unsigned b3) {
+    return (b0 - 0x81) * 12600 + (b1 - 0x30) * 1260 + (b2 - 0x81) * 10 + (b3 - 0x30);
+}
+
+const Gb18030Tables& tables() {
+    static const Gb18030Tables t = [] {
+        Gb18030Tables r;
+        r.key.assign(0x10000, 0);
+        r.length.assign(0x10000, 0);
+        r.from_two.assign(two_byte_slots, 0);
+        r.from_four.assign(four_byte_bmp_slots, 0);
+        iconv_t cd = iconv_open("GB18030", "UTF-32LE");
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            throw std::runtime_error("GB18030 conversion is not available (iconv)");
+        }
+        for (char32_t cp = 0; cp < 0x10000; ++cp) {
+            if (cp < 0x80) {
+                r.key[cp] = static_cast<std::uint32_t>(cp) << 24;
+                r.length[cp] = 1;
+                continue;
+            }
+            std::uint32_t in_cp = cp;
+            char* in = reinterpret_cast<char*>(&in_cp);
+            std::size_t in_left = 4;
+            unsigned char out_buf[8];
+            char* out = reinterpret_cast<char*>(out_buf);
+            std::size_t out_left = sizeof out_buf;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            const std::size_t rc = iconv(cd, &in, &in_left, &out, &out_left);
+            const std::size_t n = sizeof out_buf - out_left;
+            if (rc == static_cast<std::size_t>(-1) || (n != 2 && n != 4)) {
+                // Surrogates and the like: stored as "?".
+                r.key[cp] = static_cast<std::uint32_t>('?') << 24;
+                r.length[cp] = 1;
+                continue;
+            }
+            std::uint32_t k = 0;
+            for (std::size_t i = 0; i < 4; ++i) {
+                k = (k << 8) | (i < n ? out_buf[i] : 0);
+            }
+            r.key[cp] = k;
+            r.length[cp] = static_cast<std::uint8_t>(n);
+            if (n == 2) {
+                const unsigned idx = (out_buf[0] - 0x81) * 191 + (out_buf[1] - 0x40);
+                if (idx < two_byte_slots) {
+                    r.from_two[idx] = cp;
+                }
+            } else {
+                const auto lin = four_byte_linear(out_buf[0], out_buf[1], out_buf[2], out_buf[3]);
+                if (lin < four_byte_bmp_slots) {
+                    r.from_four[lin] = cp;
+                }
+            }
+        }
+        iconv_close(cd);
+        return r;
+    }();
+    return t;
+}
+
+// GB18030 key of any code point, as in Gb18030Tables::key.
+std::uint32_t gb_key(char32_t cp, unsigned& len) {
+    if (cp < 0x10000) {
+        const auto& t = tables();
+        len = t.length[cp];
+        return t.key[cp];
+    }
+    if (cp > 0x10FFFF) {
+        len = 1;
+        return static_cast<std::uint32_t>('?') << 24;
+    }
+    std::uint32_t idx = cp - 0x10000;
+    const std::uint32_t b0 = 0x90 + idx / 12600;
+    idx %= 12600;
+    const std::uint32_t b1 = 0x30 + idx / 1260;
+    idx %= 1260;
+    const std::uint32_t b2 = 0x81 + idx / 10;
+    const std::uint32_t b3 = 0x30 + idx % 10;
+    len = 4;
+    return (b0 << 24) | (b1 << 16) | (b2 << 8) | b3;
+}
+
+bool is_cont(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
+
+} // namespace
+
+char32_t next_code_point(std::string_view s, std::size_t& pos) {
+    const auto c0 = static_cast<unsigned char>(s[pos]);
+    if (c0 < 0x80) {
+        ++pos;
+        return c0;
+    }
+    const std::size_t left = s.size() - pos;
+    auto at = [&](std::size_t i) { return static_cast<unsigned char>(s[pos + i]); };
+    if (c0 >= 0xC2 && c0 <= 0xDF && left >= 2 && is_cont(at(1))) {
+        const char32_t cp = ((c0 & 0x1F) << 6) | (at(1) & 0x3F);
+        pos += 2;
+        return cp;
+    }
+    if (c0 >= 0xE0 && c0 <= 0xEF && left >= 3 && is_cont(at(1)) && is_cont(at(2))) {
+        const char32_t cp = ((c0 & 0x0F) << 12) | ((at(1) & 0x3F) << 6) | (at(2) & 0x3F);
+        if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) {
+            pos += 3;
+            return cp;
+        }
+    }
+    if (c0 >= 0xF0 && c0 <= 0xF4 && left >= 4 && is_cont(at(1)) && is_cont(at(2)) &&
+        is_cont(at(3))) {
+        const char32_t cp =
+            ((c0 & 0x07) << 18) | ((at(1) & 0x3F) << 12) | ((at(2) & 0x3F) << 6) | (at(3) & 0x3F);
+        if (cp >= 0x10000 && cp <= 0x10FFFF) {
+            pos += 4;
+            return cp;
+        }
+    }
+    ++pos;
+    return replacement_char;
+}
+
+void append_utf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+std::size_t char_count(std::string_view utf8) {
+    std::size_t n = 0;
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        next_code_point(utf8, pos);
+        ++n;
+    }
+    return n;
+}
+
+bool is_valid_utf8(std::string_view bytes) {
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t before = pos;
+        const char32_t cp = next_code_point(bytes, pos);
+        if (cp == replacement_char && pos - before == 1) {
+            return false;
+        }
+        // A literal U+FFFD is three bytes, so a one-byte advance means an invalid byte.
+    }
+    return true;
+}
+
+std::string gb18030_to_utf8(std::string_view bytes) {
+    const auto& t = tables();
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    std::size_t i = 0;
+    const std::size_t n = bytes.size();
+    auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    while (i < n) {
+        const unsigned b0 = at(i);
+        if (b0 < 0x80) {
+            out.push_back(static_cast<char>(b0));
+            ++i;
+            continue;
+        }
+        if (b0 == 0x80 || b0 == 0xFF || i + 1 >= n) {
+            append_utf8(out, replacement_char);
+            ++i;
+            continue;
+        }
+        const unsigned b1 = at(i + 1);
+        if ((b1 >= 0x40 && b1 <= 0x7E) || (b1 >= 0x80 && b1 <= 0xFE)) {
+            const char32_t cp = t.from_two[(b0 - 0x81) * 191 + (b1 - 0x40)];
+            append_utf8(out, cp != 0 ? cp : replacement_char);
+            i += 2;
+            continue;
+        }
+        if (b1 >= 0x30 && b1 <= 0x39 && i + 3 < n) {
+            const unsigned b2 = at(i + 2);
+            const unsigned b3 = at(i + 3);
+            if (b2 >= 0x81 && b2 <= 0xFE && b3 >= 0x30 && b3 <= 0x39) {
+                char32_t cp = 0;
+                if (b0 <= 0x84) {
+                    const auto lin = four_byte_linear(b0, b1, b2, b3);
+                    cp = lin < four_byte_bmp_slots ? t.from_four[lin] : 0;
+                } else if (b0 >= 0x90 && b0 <= 0xE3) {
+                    const std::uint32_t lin =
+                        (b0 - 0x90) * 12600 + (b1 - 0x30) * 1260 + (b2 - 0x81) * 10 + (b3 - 0x30);
+                    cp = lin <= 0xFFFFF ? 0x10000 + lin : 0;
+                }
+                append_utf8(out, cp != 0 ? cp : replacement_char);
+                i += 4;
+                continue;
+            }
+        }
+        append_utf8(out, replacement_char);
+        ++i;
+    }
+    return out;
+}
+
+std::string utf8_to_gb18030(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[pos]);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            ++pos;
+            continue;
+        }
+        const std::size_t before = pos;
+        const char32_t cp = next_code_point(utf8, pos);
+        if (cp == replacement_char && pos - before == 1) {
+            out.push_back('?');
+            continue;
+        }
+        unsigned len = 0;
+        const std::uint32_t k = gb_key(cp, len);
+        for (unsigned b = 0; b < len; ++b) {
+            out.push_back(static_cast<char>((k >> (24 - 8 * b)) & 0xFF));
+        }
+    }
+    return out;
+}
+
+std::string utf16_to_utf8(std::string_view bytes, bool little_endian) {
+    std::string out;
+    out.reserve(bytes.size());
+    auto unit = [&](std::size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return little_endian ? (b << 8 | a) : (a << 8 | b);
+    };
+    const std::size_t n = bytes.size() & ~std::size_t{1};
+    for (std::size_t i = 0; i < n;) {
+        char32_t u = unit(i);
+        i += 2;
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            if (i < n) {
+                const char32_t lo = unit(i);
+                if (lo >= 0xDC00 && lo <= 0xDFFF) {
+                    i += 2;
+                    append_utf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+                    continue;
+                }
+            }
+            u = replacement_char;
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            u = replacement_char;
+        }
+        append_utf8(out, u);
+    }
+    if (bytes.size() % 2 != 0) {
+        append_utf8(out, replacement_char);
+    }
+    return out;
+}
+
+Encoding detect_encoding(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        return Encoding::utf8_bom;
+    }
+    if (bytes.starts_with("\xFF\xFE")) {
+        return Encoding::utf16le;
+    }
+    if (bytes.starts_with("\xFE\xFF")) {
+        return Encoding::utf16be;
+    }
+    return is_valid_utf8(bytes) ? Encoding::utf8 : Encoding::gb18030;
+}
+
+std::string decode_input(std::string_view bytes) {
+    switch (detect_encoding(bytes)) {
+    case Encoding::utf8_bom:
+        return std::string(bytes.substr(3));
+    case Encoding::utf16le:
+        return utf16_to_utf8(bytes.substr(2), true);
+    case Encoding::utf16be:
+        return utf16_to_utf8(bytes.substr(2), false);
+    case Encoding::utf8:
+        return std::string(bytes);
+    case Encoding::gb18030:
+        break;
+    }
+    return gb18030_to_utf8(bytes);
+}
+
+std::string xml_declared_encoding(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.remove_prefix(3);
+    }
+    if (!bytes.starts_with("<?xml")) {
+        return {};
+    }
+    const auto end = bytes.find("?>");
+    const std::string_view decl = bytes.substr(0, end);
+    auto p = decl.find("encoding");
+    if (p == std::string_view::npos) {
+        return {};
+    }
+    p += 8;
+    while (p < decl.size() && (decl[p] == ' ' || decl[p] == '\t' || decl[p] == '\r' ||
+                               decl[p] == '\n' || decl[p] == '=')) {
+        ++p;
+    }
+    if (p >= decl.size() || (decl[p] != '"' && decl[p] != '\'')) {
+        return {};
+    }
+    const char quote = decl[p];
+    const auto close = decl.find(quote, p + 1);
+    if (close == std::string_view::npos) {
+        return {};
+    }
+    return ascii_lower(decl.substr(p + 1, close - p - 1));
+}
+
+std::string decode_xml(std::string_view bytes) {
+    const Encoding bom = detect_encoding(bytes);
+    if (bom == Encoding::utf8_bom || bom == Encoding::utf16le || bom == Encoding::utf16be) {
+        return decode_input(bytes);
+    }
+    const std::string declared = xml_declared_encoding(bytes);
+    if (declared == "gb2312" || declared == "gbk" || declared == "gb18030" || declared == "cp936" ||
+        declared == "euc-cn" || declared == "x-gbk" || declared == "windows-936") {
+        return gb18030_to_utf8(bytes);
+    }
+    return decode_input(bytes);
+}
+
+std::size_t gb18030_width(std::string_view utf8) {
+    std::size_t w = 0;
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
+            ++w;
+            ++pos;
+            continue;
+        }
+        const std::size_t before = pos;
+        const char32_t cp = next_code_point(utf8, pos);
+        if (cp == replacement_char && pos - before == 1) {
+            ++w;
+            continue;
+        }
+        unsigned len = 0;
+        gb_key(cp, len);
+        w += len;
+    }
+    return w;
+}
+
+std::string truncate_to_width(std::string_view utf8, std::size_t max_bytes) {
+    std::size_t w = 0;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        std::size_t next = pos;
+        const char32_t cp = next_code_point(utf8, next);
+        unsigned len = 1;
+        if (!(cp == replacement_char && next - pos == 1)) {
+            gb_key(cp, len);
+        }
+        if (w + len > max_bytes) {
+            break;
+        }
+        w += len;
+        pos = next;
+    }
+    return std::string(utf8.substr(0, pos));
+}
+
+int compare_text(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[j]);
+        if (ca < 0x80 && cb < 0x80) {
+            if (ca != cb) {
+                return ca < cb ? -1 : 1;
+            }
+            ++i;
+            ++j;
+            continue;
+        }
+        unsigned la = 0;
+        unsigned lb = 0;
+        const std::uint32_t ka = gb_key(next_code_point(a, i), la);
+        const std::uint32_t kb = gb_key(next_code_point(b, j), lb);
+        // GB18030 codes are never prefixes of one another, so comparing the
+        // left-aligned keys compares the byte sequences.
+        if (ka != kb) {
+            return ka < kb ? -1 : 1;
+        }
+    }
+    if (i < a.size()) {
+        return 1;
+    }
+    if (j < b.size()) {
+        return -1;
+    }
+    return 0;
+}
+
+} // namespace lumacite::text
