@@ -1,0 +1,49 @@
+// What the extraction run hands to an extractor, and what an extractor hands back.
+// Both extractors (tagged text and XML) read one file at a time into a ValueSink.
+#pragma once
+
+#include "extract/value_sink.h"
+#include "progress.h"
+#include "store/catalogue.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lumacite::extract {
+
+// The format of a project as the extractors need it.
+struct ExtractionFormat {
+    std::string geshi;   // format name ("PubMed", ...)
+    std::string leixing; // "<xml>" or "<txt>"
+    // The definitions the extractor walks, in id order (XML: flag 0; TXT: flag not 1).
+    std::vector<store::Definition> walked;
+    // The reserved definitions, found by name whatever their flag.
+    std::optional<store::Definition> article_node;     // "<文章节点>"
+    std::optional<store::Definition> article_number;   // "<文章号>"
+    std::optional<store::Definition> subject_headings; // "<主题词>"
+};
+
+// Reads the format of a project from the catalogue (walked definitions by the
+// extractor of its type, reserved definitions by name).
+ExtractionFormat load_extraction_format(const store::Catalogue& catalogue,
+                                        const std::string& geshi);
+
+// Automatic article numbering runs across the files of one run.
+struct ArticleCounter {
+    long long value = 0;
+};
+
+// How reading one file ended.
+struct FileOutcome {
+    enum class Kind {
+        done,    // read to the end
+        skipped, // not readable as this kind of file: show `message`, go on with the next file
+        stopped, // the run must end: show `message`; rows written so far stay
+    };
+    Kind kind = Kind::done;
+    std::string message; // user-visible text when not done
+};
+
+} // namespace lumacite::extract
