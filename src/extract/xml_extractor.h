@@ -1,0 +1,41 @@
+// The XML extractor: reads XML record files (a document element whose children are the
+// articles) and writes, article by article, the values of every walked keyword definition
+// of the format, following each definition's node path with the node walker. For the
+// format named exactly "PubMed" it also writes the subject-heading keys of each article.
+#pragma once
+
+#include "extract/extractor.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace lumacite::extract {
+
+class XmlExtractor {
+public:
+    // Reads one XML file into `sink`. `shown_path` is the path named in the message
+    // when the file is not well-formed XML.
+    //
+    // Sets the gauge maximum to the number of children of the document element and
+    // steps it once per child (positions 1 .. n); the caller sets the title.
+    // Articles are numbered from the "<文章号>" path, or, without that definition, by
+    // `counter` (ten digits, zero-padded), which the caller keeps across the files of
+    // one run.
+    //
+    // Returns done; skipped with the "not XML" message when the file cannot be read or
+    // is not well-formed XML (nothing written); stopped with a message naming the
+    // keyword when a definition cannot be applied (a path ending on an element that
+    // holds only elements, a substring form whose position or length is not a whole
+    // number). Rows written before a stop stay written.
+    FileOutcome extract_file(const std::filesystem::path& file, const std::string& shown_path,
+                             const ExtractionFormat& format, ArticleCounter& counter,
+                             ValueSink& sink, Progress& progress) const;
+
+    // The same for the bytes of a file already read.
+    FileOutcome extract_bytes(std::string_view bytes, const std::string& shown_path,
+                              const ExtractionFormat& format, ArticleCounter& counter,
+                              ValueSink& sink, Progress& progress) const;
+};
+
+} // namespace lumacite::extract
