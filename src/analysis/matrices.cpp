@@ -1,0 +1,294 @@
+// Value selection by count range, the word–document and co-occurrence matrices, their
+// text lines and the matrix export file.
+#include "analysis/analysis.h"
+#include "messages.h"
+#include "text/text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace lumacite::analysis {
+
+long long parse_bound(std::string_view text) {
+    const std::string_view t = text::trim_view(text);
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+    if (t.empty() || ec != std::errc() || end != t.data() + t.size()) {
+        return 0;
+    }
+    return value;
+}
+
+std::optional<std::vector<RankedValue>> select_values(std::span<const RankedValue> ranked,
+                                                      long long lower, long long upper) {
+    if (ranked.empty() || ranked.front().cishu < lower || ranked.back().cishu > upper) {
+        return std::nullopt;
+    }
+    std::vector<RankedValue> selected;
+    for (const RankedValue& r : ranked) {
+        if (r.cishu > upper) {
+            continue;
+        }
+        if (r.cishu < lower) {
+            break;
+        }
+        selected.push_back(r);
+    }
+    return selected;
+}
+
+std::vector<MatrixOccurrence> match_selected(std::span<const Occurrence> occurrences,
+                                             std::span<const RankedValue> selected) {
+    std::unordered_map<std::string_view, std::uint32_t> index;
+    index.reserve(selected.size() * 2);
+    for (std::size_t i = 0; i < selected.size(); ++i) {
+        index.emplace(selected[i].zhi, static_cast<std::uint32_t>(i));
+    }
+    std::vector<MatrixOccurrence> out;
+    for (const Occurrence& o : occurrences) {
+        if (const auto it = index.find(o.zhi); it != index.end()) {
+            out.push_back({o.wenzhangha, it->second});
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// Gives every distinct article of the occurrences a dense number; `ordered` numbers them
+// in ascending text order, otherwise in order of first appearance.
+struct ArticleNumbers {
+    std::vector<std::string_view> articles;
+    std::vector<std::uint32_t> of_occurrence;
+};
+
+ArticleNumbers number_articles(std::span<const MatrixOccurrence> occurrences, bool ordered) {
+    ArticleNumbers out;
+    std::unordered_map<std::string_view, std::uint32_t> ids;
+    ids.reserve(occurrences.size() / 2 + 16);
+    out.of_occurrence.reserve(occurrences.size());
+    for (const MatrixOccurrence& o : occurrences) {
+        const auto [it, added] =
+            ids.emplace(o.wenzhangha, static_cast<std::uint32_t>(out.articles.size()));
+        if (added) {
+            out.articles.push_back(o.wenzhangha);
+        }
+        out.of_occurrence.push_back(it->second);
+    }
+    if (ordered) {
+        std::vector<std::uint32_t> order(out.articles.size());
+        for (std::uint32_t i = 0; i < order.size(); ++i) {
+            order[i] = i;
+        }
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return text::compare_text(out.articles[a], out.articles[b]) < 0;
+        });
+        std::vector<std::uint32_t> rank(order.size());
+        std::vector<std::string_view> sorted(order.size());
+        for (std::uint32_t r = 0; r < order.size(); ++r) {
+            rank[order[r]] = r;
+            sorted[r] = out.articles[order[r]];
+        }
+        out.articles = std::move(sorted);
+        for (auto& id : out.of_occurrence) {
+            id = rank[id];
+        }
+    }
+    return out;
+}
+
+std::string progress_title(const char* prefix, long long position, long long maximum) {
+    return prefix + std::to_string(position) + " \\ " + std::to_string(maximum);
+}
+
+} // namespace
+
+bool WordDocumentMatrix::cell(std::size_t row, std::size_t column) const {
+    const auto& r = ones[row];
+    return std::binary_search(r.begin(), r.end(), static_cast<std::uint32_t>(column));
+}
+
+WordDocumentMatrix build_word_document(std::span<const RankedValue> selected,
+                                       std::span<const MatrixOccurrence> occurrences,
+                                       Progress& progress) {
+    WordDocumentMatrix m;
+    m.values.reserve(selected.size());
+    for (const RankedValue& v : selected) {
+        m.values.push_back(v.zhi);
+    }
+    const ArticleNumbers numbers = number_articles(occurrences, true);
+    m.articles.assign(numbers.articles.begin(), numbers.articles.end());
+    m.ones.resize(selected.size());
+    for (std::size_t k = 0; k < occurrences.size(); ++k) {
+        m.ones[occurrences[k].value].push_back(numbers.of_occurrence[k]);
+    }
+    const long long columns = static_cast<long long>(m.articles.size());
+    const long long maximum = columns * static_cast<long long>(selected.size());
+    progress.set_maximum(maximum);
+    for (std::size_t i = 0; i < m.ones.size(); ++i) {
+        auto& row = m.ones[i];
+        std::sort(row.begin(), row.end());
+        row.erase(std::unique(row.begin(), row.end()), row.end());
+        const long long done = columns * static_cast<long long>(i + 1);
+        progress.set_position(done);
+        progress.set_title(progress_title(msg::word_document_cell_title, done, maximum));
+        progress.pump();
+    }
+    return m;
+}
+
+std::vector<std::string> text_lines(const WordDocumentMatrix& matrix) {
+    std::vector<std::string> lines;
+    lines.reserve(matrix.rows() + 1);
+    std::string header = "*";
+    for (const auto& a : matrix.articles) {
+        header += '\t';
+        header += a;
+    }
+    lines.push_back(std::move(header));
+    for (std::size_t i = 0; i < matrix.rows(); ++i) {
+        std::string line = matrix.values[i];
+        line.reserve(line.size() + 2 * matrix.columns());
+        std::size_t column = 0;
+        for (const std::uint32_t one : matrix.ones[i]) {
+            for (; column < one; ++column) {
+                line += "\t0";
+            }
+            line += "\t1";
+            ++column;
+        }
+        for (; column < matrix.columns(); ++column) {
+            line += "\t0";
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+CooccurrenceMatrix build_cooccurrence(std::span<const RankedValue> selected,
+                                      std::span<const MatrixOccurrence> occurrences,
+                                      Progress& progress) {
+    const std::size_t n = selected.size();
+    CooccurrenceMatrix m;
+    m.values.reserve(n);
+    for (const RankedValue& v : selected) {
+        m.values.push_back(v.zhi);
+    }
+    m.cells.assign(n * n, 0);
+
+    // (article, value) keys sorted bring each article's values together, ascending, with
+    // repeats of a value side by side.
+    const ArticleNumbers numbers = number_articles(occurrences, false);
+    std::vector<std::uint64_t> keys(occurrences.size());
+    for (std::size_t k = 0; k < occurrences.size(); ++k) {
+        keys[k] =
+            (static_cast<std::uint64_t>(numbers.of_occurrence[k]) << 32) | occurrences[k].value;
+    }
+    std::sort(keys.begin(), keys.end());
+
+    const long long maximum = static_cast<long long>(n) * static_cast<long long>(n);
+    const auto articles = static_cast<long long>(numbers.articles.size());
+    progress.set_maximum(maximum);
+    std::vector<std::pair<std::uint32_t, long long>> carried; // value, occurrences
+    long long article_done = 0;
+    for (std::size_t k = 0; k < keys.size();) {
+        const std::uint64_t article = keys[k] >> 32;
+        carried.clear();
+        for (; k < keys.size() && (keys[k] >> 32) == article; ++k) {
+            const auto value = static_cast<std::uint32_t>(keys[k] & 0xFFFFFFFFu);
+            if (!carried.empty() && carried.back().first == value) {
+                ++carried.back().second;
+            } else {
+                carried.emplace_back(value, 1);
+            }
+        }
+        for (std::size_t a = 0; a < carried.size(); ++a) {
+            long long* row = &m.cells[static_cast<std::size_t>(carried[a].first) * n];
+            for (std::size_t b = a + 1; b < carried.size(); ++b) {
+                row[carried[b].first] += carried[a].second * carried[b].second;
+            }
+        }
+        if ((++article_done & 0xFFF) == 0) {
+            const long long position = maximum * article_done / articles;
+            progress.set_position(position);
+            progress.set_title(progress_title(msg::cooccurrence_cell_title, position, maximum));
+            progress.pump();
+        }
+    }
+    // Only the upper triangle was summed (values ascend within an article): mirror it and
+    // put the statistics counts on the diagonal.
+    for (std::size_t i = 0; i < n; ++i) {
+        m.cells[i * n + i] = selected[i].cishu;
+        for (std::size_t j = i + 1; j < n; ++j) {
+            m.cells[j * n + i] = m.cells[i * n + j];
+        }
+    }
+    progress.set_position(maximum);
+    progress.set_title(progress_title(msg::cooccurrence_cell_title, maximum, maximum));
+    progress.pump();
+    return m;
+}
+
+std::vector<std::string> text_lines(const CooccurrenceMatrix& matrix) {
+    const std::size_t n = matrix.size();
+    std::vector<std::string> lines;
+    lines.reserve(n + 1);
+    std::string header = "*";
+    for (const auto& v : matrix.values) {
+        header += '\t';
+        header += v;
+    }
+    lines.push_back(std::move(header));
+    char digits[24];
+    for (std::size_t i = 0; i < n; ++i) {
+        std::string line = matrix.values[i];
+        for (std::size_t j = 0; j < n; ++j) {
+            const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, matrix.at(i, j));
+            line += '\t';
+            line.append(digits, end);
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<std::string> MatrixResults::word_document_lines() const {
+    if (!word_document) {
+        return {msg::word_document_placeholder};
+    }
+    return text_lines(*word_document);
+}
+
+std::vector<std::string> MatrixResults::cooccurrence_lines() const {
+    if (!cooccurrence) {
+        return {};
+    }
+    return text_lines(*cooccurrence);
+}
+
+std::filesystem::path matrix_export_target(const std::filesystem::path& chosen) {
+    std::filesystem::path target = chosen;
+    target += ".txt";
+    return target;
+}
+
+void write_matrix_lines(const std::filesystem::path& file, std::span<const std::string> lines) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        throw std::runtime_error(std::string(msg::file_cannot_write) + file.string());
+    }
+    for (const auto& line : lines) {
+        const std::string encoded = text::utf8_to_gb18030(line);
+        out.write(encoded.data(), static_cast<std::streamsize>(encoded.size()));
+        out.write("\r\n", 2);
+    }
+    out.flush();
+    if (!out) {
+        throw std::runtime_error(std::string(msg::file_cannot_write) + file.string());
+    }
+}
+
+} // namespace lumacite::analysis
