@@ -15,6 +15,25 @@ inline constexpr const char* catalogue_not_shipped = "找不到随程序提供�
 inline constexpr const char* program_folder_cannot_create = "无法建立程序文件夹：";
 
 // ---- Main window and job dialog ---------------------------------------------------
+inline constexpr const char* page_captions[5] = {"管理员", "项目", "提取", "统计", "矩阵"};
+inline constexpr const char* admin_subpage_caption = "文献文档格式说明";
+inline constexpr const char* exit_button = "退出系统";
+inline constexpr const char* create_project_first = "请首先建立工作项目！\r";
+inline constexpr const char* choose_project_first = "请首先准确建立或选择工作项目！\r";
+inline constexpr const char* job_dialog_caption = "正在进行工作，请等待... ...";
+inline constexpr const char* job_extract = "提取";
+inline constexpr const char* job_statistics = "统计";
+inline constexpr const char* job_word_document = "词篇矩阵";
+inline constexpr const char* job_cooccurrence = "共现矩阵";
+inline constexpr const char* job_caller_driven = "不关闭";
+inline constexpr const char* job_title_extract = "提取关键字段......";
+inline constexpr const char* job_title_statistics = "汇总统计计算...... "; // + keyword
+inline constexpr const char* job_title_word_document = "词篇矩阵......";
+inline constexpr const char* job_title_cooccurrence = "共现矩阵......";
+inline constexpr const char* no_directory_path = "无相应的目录路径！\r";
+inline constexpr const char* no_document_file = "无相应的文档文件！\r";
+inline constexpr const char* viewer_cannot_read = "无法读取文件：";
+inline constexpr const char* workbook_cannot_open = "无法打开工作簿：";
 
 // ---- Formats and keyword definitions ----------------------------------------------
 // Validation in the format and keyword dialogs (error icon; the dialog stays open).
@@ -69,8 +88,74 @@ inline constexpr const char* definition_grid_nodes[6] = {"节点1", "节点2", "
                                                          "节点4", "节点5", "节点6"};
 
 // ---- Projects and document list ---------------------------------------------------
+// Project number (leaving the number box), in the order they are checked.
+inline constexpr const char* number_empty = "编号不应为空！\r";
+inline constexpr const char* number_contains_space = "编号不应包含空格！\r";
+inline constexpr const char* number_invalid_character = "编号只能采用数字和字母命名！\r";
+inline constexpr const char* number_duplicate = "编号重复！\r";
+// Deleting a project: part 1 + number + part 2 + project folder + part 3.
+inline constexpr const char* delete_project_question_1 = "确认删除当前所选择的“";
+inline constexpr const char* delete_project_question_2 =
+    "”项目吗？\r\r项目所包含的所有提取、统计数据都将被删除。\r包括项目文件夹“";
+inline constexpr const char* delete_project_question_3 = "”也将一并删除！\r且不可恢复回收！\r";
+// Folder removal failed: prefix + path + "：" + the system's error text.
+inline constexpr const char* folder_removal_failed = "无法删除项目文件夹中的：";
+// Choose file.
+inline constexpr const char* choose_document_title = "选择文献文档文件：";
+inline constexpr const char* choose_document_filter =
+    "TXT(*.txt)|*.txt|XML(*.xml)|*.xml|所有文件|*.*";
+// Part 1 + the chosen file's full path + part 2.
+inline constexpr const char* confirm_document_question_1 = "是否确认所选文件（";
+inline constexpr const char* confirm_document_question_2 = "）？\r";
+inline constexpr const char* same_name_question = "已存在同名文件，是否覆盖？\r";
+inline constexpr const char* clear_results_question =
+    "已针对此同名文件做过关键字提取，是否清除原来的提取结果？\r";
+// The copy into the project folder failed: prefix + path + "：" + the system's error text.
+inline constexpr const char* document_copy_failed = "无法复制文件：";
+// Choose directory: the dialog TForm_xuanzemulu.
+inline constexpr const char* directory_dialog_caption = "选择目录";
+inline constexpr const char* directory_path_label = "1.如果选择的是某个目录，请选择具体路径：";
+inline constexpr const char* directory_extension_label = "2.请指定目录中的文件扩展名：";
+inline constexpr const char* directory_confirm = "确认";
+inline constexpr const char* directory_cancel = "取消";
+inline constexpr const char* directory_no_extension = "请选择指定目录中的文件扩展名！\r";
+inline constexpr const char* directory_invalid = "请选择有效的目录路径！\r";
+inline constexpr const char* directory_duplicate = "已选择了相同的目录路径以及文件扩展名！\r";
+// Remove document: part 1 + wenjianming + part 2 (no carriage return at the end).
+inline constexpr const char* remove_document_question_1 = "确认移除当前所选择的文档文件“";
+inline constexpr const char* remove_document_question_2 =
+    "”吗？\r\r注意：如果移除，相应的提取数据也将一并被移除！";
+// Command line: a project, document entry or format named on the command line is missing.
+inline constexpr const char* no_such_project = "没有这个项目：";
+inline constexpr const char* no_such_document = "没有这个文档：";
+inline constexpr const char* no_such_format = "没有这个格式：";
+
 
 // ---- Extraction --------------------------------------------------------------------
+// The Extract command and the extraction run.
+inline constexpr const char* extract_job_title = "提取关键字段......";
+inline constexpr const char* extract_job_kind = "提取";
+// Title of each file: prefix + n + " / " + N.
+inline constexpr const char* extract_file_title_prefix = "提取关键字段...... ";
+inline constexpr const char* extract_again_question =
+    "已进行过相应的关键字提取工作，是否确认要重新进行？\r";
+inline constexpr const char* extract_no_directory = "无相应的目录路径！\r";
+inline constexpr const char* extract_no_file = "无相应的文档文件！\r";
+// A tagged-text file gone or locked during the run: "“" + path + tail.
+inline constexpr const char* extract_file_unreadable = "“";
+inline constexpr const char* extract_file_unreadable_tail = "”文件无法读取，提取已中止！\r";
+// XML files: "“" + shown path + "”文件非<xml>格式，无法读取！\r"
+inline constexpr const char* xml_not_xml_before = "“";
+inline constexpr const char* xml_not_xml_after = "”文件非<xml>格式，无法读取！\r";
+// "“" + path + "”文件无法读取，提取已中止！\r" (a file gone or locked during the run)
+inline constexpr const char* xml_cannot_read_before = "“";
+inline constexpr const char* xml_cannot_read_after = "”文件无法读取，提取已中止！\r";
+// A definition the XML walker cannot apply: "关键字“" + keyword + after-text.
+inline constexpr const char* xml_keyword_before = "关键字“";
+inline constexpr const char* xml_element_content_after =
+    "”的节点路径止于只含子元素的节点，无法取得文本，提取已中止！\r";
+inline constexpr const char* xml_substring_numbers_after =
+    "”的截取位置或长度不是整数，提取已中止！\r";
 
 // ---- Statistics and matrices ------------------------------------------------------
 // Composed texts: question/message prefix + keyword + suffix (the suffix ends with "\r").
