@@ -1,0 +1,126 @@
+#include "extract/extraction_run.h"
+
+#include "extract/txt_extractor.h"
+#include "extract/xml_extractor.h"
+#include "messages.h"
+#include "text/text.h"
+
+#include <algorithm>
+
+namespace lumacite::extract {
+
+// Width of the article number field of the value table, in GB18030 bytes.
+constexpr std::size_t article_number_width = 50;
+
+RowWriter::RowWriter(ValueTable& table, std::string bianhao, long long xuhao) : table_(table) {
+    row_.bianhao = text::truncate_to_width(bianhao, text::project_number_width);
+    row_.xuhao = xuhao;
+}
+
+void RowWriter::write(std::string_view wenzhangha, std::string_view guanjianzi,
+                      std::string_view zhi) {
+    row_.wenzhangha = text::truncate_to_width(text::trim_view(wenzhangha), article_number_width);
+    row_.guanjianzi = text::truncate_to_width(guanjianzi, text::keyword_width);
+    row_.zhi =
+        text::truncate_to_width(text::trim(text::substitute_apostrophes(zhi)), text::value_width);
+    table_.append(row_);
+    ++rows_;
+}
+
+bool is_directory_entry(const store::Document& entry) {
+    return !text::trim_view(entry.kuozhanming).empty();
+}
+
+std::vector<std::filesystem::path> document_files(const store::Document& entry,
+                                                  const std::filesystem::path& project_folder) {
+    namespace fs = std::filesystem;
+    if (!is_directory_entry(entry)) {
+        return {project_folder / entry.wenjianming};
+    }
+    const std::string wanted = text::ascii_lower(entry.kuozhanming);
+    struct Named {
+        std::string key;  // the name in lower case
+        std::string name; // the name as it is
+        fs::path path;
+    };
+    std::vector<Named> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(fs::path(entry.wenjianming), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code type_ec;
+        if (!it->is_regular_file(type_ec)) {
+            continue;
+        }
+        const std::string name = it->path().filename().string();
+        const std::size_t dot = name.rfind('.');
+        if (dot == std::string::npos || text::ascii_lower(name.substr(dot + 1)) != wanted) {
+            continue;
+        }
+        found.push_back({text::ascii_lower(name), name, it->path()});
+    }
+    std::sort(found.begin(), found.end(), [](const Named& a, const Named& b) {
+        const int c = text::compare_text(a.key, b.key);
+        return c != 0 ? c < 0 : text::compare_text(a.name, b.name) < 0;
+    });
+    std::vector<fs::path> files;
+    files.reserve(found.size());
+    for (auto& f : found) {
+        files.push_back(std::move(f.path));
+    }
+    return files;
+}
+
+ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& table,
+                                Progress& progress) {
+    ExtractionResult result;
+    const long long xuhao = request.document.xuhao;
+    if (table.has_document_rows(xuhao)) {
+        if (!request.replace_existing) {
+            result.status = ExtractionResult::Status::declined;
+            return result;
+        }
+        table.delete_document_rows(xuhao);
+        table.clear_statistics();
+    }
+
+    const bool xml = request.format.leixing == "<xml>";
+    TxtExtractor txt(request.format);
+    if (!xml && !txt.has_definitions()) {
+        result.status = ExtractionResult::Status::no_definitions;
+        return result;
+    }
+    XmlExtractor xml_extractor;
+    ArticleCounter counter;
+    RowWriter writer(table, request.bianhao, xuhao);
+
+    const std::vector<std::filesystem::path> files =
+        document_files(request.document, request.project_folder);
+    const std::size_t total = files.size();
+    for (std::size_t n = 0; n < total; ++n) {
+        progress.set_title(std::string(msg::extract_file_title_prefix) + std::to_string(n + 1) +
+                           " / " + std::to_string(total));
+        progress.set_maximum(0);
+        progress.set_position(0);
+        const std::string shown = files[n].string();
+        const FileOutcome outcome =
+            xml ? xml_extractor.extract_file(files[n], shown, request.format, counter, writer,
+                                             progress)
+                : txt.extract_file(files[n], writer, progress);
+        if (outcome.kind == FileOutcome::Kind::skipped) {
+            result.messages.push_back(outcome.message);
+            continue;
+        }
+        if (outcome.kind == FileOutcome::Kind::stopped) {
+            result.messages.push_back(outcome.message);
+            result.status = ExtractionResult::Status::stopped;
+            break;
+        }
+        ++result.files_read;
+    }
+    result.rows_written = writer.rows_written();
+    table.delete_empty_values();
+    table.flush();
+    return result;
+}
+
+} // namespace lumacite::extract

@@ -1,0 +1,198 @@
+#include "extract/extraction_run.h"
+
+#include "extract_test_support.h"
+#include "support/temp_dir.h"
+#include "text/text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace lumacite::extract {
+namespace {
+
+using testing::definition;
+using testing::RecordingProgress;
+using testing::txt_format;
+
+// The value table in memory, with a log of the table operations.
+class MemoryTable final : public ValueTable {
+public:
+    bool has_document_rows(long long xuhao) override {
+        return std::any_of(rows.begin(), rows.end(),
+                           [&](const ValueRow& r) { return r.xuhao == xuhao; });
+    }
+    void delete_document_rows(long long xuhao) override {
+        log.push_back("delete " + std::to_string(xuhao));
+        std::erase_if(rows, [&](const ValueRow& r) { return r.xuhao == xuhao; });
+    }
+    void clear_statistics() override {
+        log.push_back("clear statistics");
+        statistics = 0;
+    }
+    void append(const ValueRow& row) override { rows.push_back(row); }
+    void delete_empty_values() override {
+        log.push_back("delete empty");
+        std::erase_if(rows, [](const ValueRow& r) { return r.zhi.empty(); });
+    }
+    void flush() override { log.push_back("flush"); }
+
+    std::vector<ValueRow> rows;
+    std::vector<std::string> log;
+    int statistics = 7;
+};
+
+std::vector<store::Definition> wos_definitions() {
+    return {definition("<文章节点>", "PT ", std::nullopt, std::nullopt, 1),
+            definition("作者", "AU ", "2"), definition("标题", "TI ", "3")};
+}
+
+ExtractionRequest request_for(const std::filesystem::path& folder, store::Document doc) {
+    ExtractionRequest r;
+    r.bianhao = "P1";
+    r.document = std::move(doc);
+    r.project_folder = folder;
+    r.format = txt_format(wos_definitions());
+    return r;
+}
+
+std::vector<std::string> zhi_of(const std::vector<ValueRow>& rows, long long xuhao) {
+    std::vector<std::string> out;
+    for (const auto& r : rows) {
+        if (r.xuhao == xuhao) {
+            out.push_back(r.guanjianzi + "=" + r.zhi);
+        }
+    }
+    return out;
+}
+
+TEST(RowWriter, TrimsSubstitutesAndCutsAtCharacterBoundaries) {
+    MemoryTable table;
+    RowWriter writer(table, std::string(60, 'N'), 3);
+    // 253 bytes, then a four-byte GB18030 character that would end at byte 257.
+    const std::string long_value = std::string(253, 'a') + "\xF0\xA0\x80\x80" + "tail";
+    writer.write(" 0000000001 ", "作者", "  O'Hara K \t");
+    writer.write("1", "一二三四五六七八九十一二三四五六", long_value);
+    writer.write(std::string(49, '9') + "中", "K", "中" + std::string(252, 'b') + "中");
+    ASSERT_EQ(table.rows.size(), 3u);
+    EXPECT_EQ(table.rows[0], (ValueRow{std::string(50, 'N'), 3, "0000000001", "作者", "O′Hara K"}));
+    EXPECT_EQ(table.rows[1].zhi, std::string(253, 'a'));
+    EXPECT_EQ(table.rows[1].guanjianzi, "一二三四五六七八九十一二三四五"); // 30 bytes
+    EXPECT_EQ(table.rows[2].wenzhangha, std::string(49, '9'));
+    EXPECT_EQ(table.rows[2].zhi, "中" + std::string(252, 'b'));
+    EXPECT_EQ(text::gb18030_width(table.rows[2].zhi), 254u);
+    EXPECT_EQ(writer.rows_written(), 3);
+}
+
+TEST(DocumentFiles, DirectoryEntryListsMatchingFilesInNameOrder) {
+    testing::TempDir dir;
+    for (const char* name : {"b.txt", "A.TXT", "c.Txt", "d.txt.bak", "e.csv", "ftxt"}) {
+        testing::write_file(dir / name, "x");
+    }
+    std::filesystem::create_directory(dir / "sub.txt");
+    const store::Document entry{"P1", 1, dir.path().string(), "TXT"};
+    const auto files = document_files(entry, "/unused");
+    std::vector<std::string> names;
+    for (const auto& f : files) {
+        names.push_back(f.filename().string());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"A.TXT", "b.txt", "c.Txt"}));
+    EXPECT_TRUE(is_directory_entry(entry));
+
+    const store::Document file_entry{"P1", 2, "copy.txt", "  "};
+    EXPECT_FALSE(is_directory_entry(file_entry));
+    EXPECT_EQ(document_files(file_entry, dir.path()),
+              (std::vector<std::filesystem::path>{dir / "copy.txt"}));
+    EXPECT_TRUE(document_files({"P1", 3, (dir / "gone").string(), "TXT"}, "/").empty());
+}
+
+TEST(ExtractionRun, DirectoryFilesInOrderWithTitlesAndNumbersRestartingPerFile) {
+    testing::TempDir dir;
+    testing::write_file(dir / "1.txt", "PT J\nAU A1\n   A2\nTI t1\nPT J\nAU B1\nTI t2\n");
+    testing::write_file(dir / "2.TXT", "PT J\nAU C1\nTI \n");
+    testing::write_file(dir / "3.txt", "");
+    MemoryTable table;
+    RecordingProgress progress;
+    const ExtractionResult result = run_extraction(
+        request_for(dir.path(), {"P1", 4, dir.path().string(), "TXT"}), table, progress);
+    EXPECT_EQ(result.status, ExtractionResult::Status::done);
+    EXPECT_EQ(result.files_read, 3);
+    EXPECT_EQ(progress.titles,
+              (std::vector<std::string>{"提取关键字段...... 1 / 3", "提取关键字段...... 2 / 3",
+                                        "提取关键字段...... 3 / 3"}));
+    std::vector<std::string> rows;
+    for (const auto& r : table.rows) {
+        EXPECT_EQ(r.bianhao, "P1");
+        EXPECT_EQ(r.xuhao, 4);
+        rows.push_back(r.wenzhangha + " " + r.guanjianzi + "=" + r.zhi);
+    }
+    // The empty title of the second file was written, then removed at the end.
+    EXPECT_EQ(rows, (std::vector<std::string>{
+                        "0000000001 第一作者=A1", "0000000001 作者=A1", "0000000001 作者=A2",
+                        "0000000002 第一作者=B1", "0000000002 作者=B1", "0000000001 标题=t1",
+                        "0000000002 标题=t2", "0000000001 第一作者=C1", "0000000001 作者=C1"}));
+    EXPECT_EQ(result.rows_written, 10);
+    EXPECT_EQ(table.log, (std::vector<std::string>{"delete empty", "flush"}));
+    EXPECT_EQ(table.statistics, 7); // a first extraction leaves the statistics
+}
+
+TEST(ExtractionRun, ReextractionDeclinedOrConfirmed) {
+    testing::TempDir dir;
+    testing::write_file(dir / "doc.txt", "PT J\nAU New\n");
+    MemoryTable table;
+    table.rows = {{"P1", 1, "0000000001", "作者", "Other"},
+                  {"P1", 2, "0000000001", "作者", "Old"},
+                  {"P1", 1, "0000000001", "标题", ""}};
+    const auto before = table.rows;
+    NullProgress progress;
+    auto request = request_for(dir.path(), {"P1", 2, "doc.txt", ""});
+
+    const ExtractionResult declined = run_extraction(request, table, progress);
+    EXPECT_EQ(declined.status, ExtractionResult::Status::declined);
+    EXPECT_EQ(table.rows, before);
+    EXPECT_TRUE(table.log.empty());
+    EXPECT_EQ(table.statistics, 7);
+
+    request.replace_existing = true;
+    const ExtractionResult done = run_extraction(request, table, progress);
+    EXPECT_EQ(done.status, ExtractionResult::Status::done);
+    EXPECT_EQ(table.log,
+              (std::vector<std::string>{"delete 2", "clear statistics", "delete empty", "flush"}));
+    EXPECT_EQ(table.statistics, 0);
+    // The other document keeps its rows, but loses its empty value in the end clean-up.
+    EXPECT_EQ(zhi_of(table.rows, 1), (std::vector<std::string>{"作者=Other"}));
+    EXPECT_EQ(zhi_of(table.rows, 2), (std::vector<std::string>{"第一作者=New", "作者=New"}));
+}
+
+TEST(ExtractionRun, UnreadableFileStopsKeepingRowsAndCleaningUp) {
+    testing::TempDir dir;
+    MemoryTable table;
+    table.rows = {{"P1", 1, "1", "作者", "Kept"}, {"P1", 1, "1", "标题", ""}};
+    NullProgress progress;
+    // A file entry whose copy has gone since the Extract command looked.
+    const ExtractionResult gone =
+        run_extraction(request_for(dir.path(), {"P1", 2, "missing.txt", ""}), table, progress);
+    EXPECT_EQ(gone.status, ExtractionResult::Status::stopped);
+    EXPECT_EQ(gone.messages, (std::vector<std::string>{"“" + (dir / "missing.txt").string() +
+                                                       "”文件无法读取，提取已中止！\r"}));
+    EXPECT_EQ(gone.files_read, 0);
+    EXPECT_EQ(table.log, (std::vector<std::string>{"delete empty", "flush"}));
+    EXPECT_EQ(zhi_of(table.rows, 1), (std::vector<std::string>{"作者=Kept"}));
+}
+
+TEST(ExtractionRun, FormatWithoutWalkedDefinitionsReadsNothing) {
+    testing::TempDir dir;
+    testing::write_file(dir / "a.txt", "PT J\nAU A\n");
+    MemoryTable table;
+    table.rows = {{"P1", 1, "1", "K", ""}};
+    NullProgress progress;
+    auto request = request_for(dir.path(), {"P1", 2, "a.txt", ""});
+    request.format = txt_format({definition("<文章节点>", "PT ", std::nullopt, std::nullopt, 1)});
+    const ExtractionResult result = run_extraction(request, table, progress);
+    EXPECT_EQ(result.status, ExtractionResult::Status::no_definitions);
+    EXPECT_EQ(table.rows.size(), 1u); // no end clean-up either
+    EXPECT_TRUE(table.log.empty());
+}
+
+} // namespace
+} // namespace lumacite::extract
