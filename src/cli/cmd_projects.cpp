@@ -1,0 +1,190 @@
+// Project and document-list commands: project add/delete, docs, doc add/add-dir/remove,
+// keywords.
+#include "cli/cli.h"
+#include "formats/formats.h"
+#include "messages.h"
+#include "projects/projects.h"
+#include "text/text.h"
+
+#include <charconv>
+#include <ostream>
+
+namespace lumacite::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The project named on the command line; refused when there is none.
+store::Project find_project(Context& ctx, const std::string& number) {
+    auto p = ctx.catalogue().find_project(number);
+    if (!p) {
+        throw Refusal(std::string(msg::no_such_project) + number);
+    }
+    return *p;
+}
+
+// A numbered project, bound like the window's selection does.
+store::Workspace bind_project(Context& ctx, const std::string& number) {
+    const store::Project p = find_project(ctx, number);
+    if (text::trim_view(p.bianhao).empty()) {
+        throw Refusal(std::string(msg::no_such_project) + number);
+    }
+    std::optional<store::Workspace> ws;
+    try {
+        projects::select_project(ctx.catalogue(), ctx.home, p, ws);
+    } catch (const store::WorkspaceError& e) {
+        throw Failure(e.what());
+    }
+    return std::move(*ws);
+}
+
+long long parse_xuhao(const std::string& text) {
+    long long v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || v < 1) {
+        throw UsageError("XUHAO must be a document number: " + text);
+    }
+    return v;
+}
+
+// An absolute path without a trailing separator (except for "/").
+fs::path absolute_path(const std::string& given) {
+    fs::path p = fs::absolute(fs::path(given)).lexically_normal();
+    std::string s = p.string();
+    while (s.size() > 1 && s.back() == '/') {
+        s.pop_back();
+    }
+    return fs::path(s);
+}
+
+void project_add(Context& ctx, Args& args) {
+    const auto format = args.option("--format");
+    const auto description = args.option("--description");
+    const std::string number = args.positional("NUMBER");
+    args.finish();
+    if (!format) {
+        throw UsageError("--format is required");
+    }
+    if (auto problem = projects::number_problem(number)) {
+        throw Refusal(*problem);
+    }
+    auto& cat = ctx.catalogue();
+    if (cat.find_project(number)) {
+        throw Refusal(msg::number_duplicate);
+    }
+    if (!cat.format_exists(*format)) {
+        throw Refusal(std::string(msg::no_such_format) + *format);
+    }
+    cat.add_project(store::Project{number, *format, description.value_or("")});
+    bind_project(ctx, number);
+}
+
+void project_delete(Context& ctx, Args& args) {
+    const bool yes = args.flag("--yes");
+    const std::string number = args.positional("NUMBER");
+    args.finish();
+    find_project(ctx, number);
+    if (!yes) {
+        throw Refusal(projects::delete_question(ctx.home, number));
+    }
+    std::optional<store::Workspace> none;
+    if (auto error = projects::delete_project(ctx.catalogue(), ctx.home, number, none)) {
+        throw Failure(*error);
+    }
+}
+
+void list_documents(Context& ctx, Args& args) {
+    const std::string number = args.positional("NUMBER");
+    args.finish();
+    find_project(ctx, number);
+    for (const auto& d : ctx.catalogue().documents(number)) {
+        write_tsv(ctx.out, {std::to_string(d.xuhao), d.wenjianming, d.kuozhanming});
+    }
+}
+
+void doc_add(Context& ctx, Args& args) {
+    const bool yes = args.flag("--yes");
+    const std::string number = args.positional("NUMBER");
+    const std::string file = args.positional("FILE");
+    args.finish();
+    store::Workspace ws = bind_project(ctx, number);
+    const fs::path source = absolute_path(file);
+    const std::string confirmation = projects::confirm_file_question(source);
+    // The plain confirmation is answered yes; replacing or clearing needs --yes.
+    const projects::Ask ask = [&](const std::string& question) {
+        if (question == confirmation || yes) {
+            return true;
+        }
+        throw Refusal(question);
+    };
+    try {
+        projects::register_file(ctx.catalogue(), ws, source, ask);
+    } catch (const projects::ProjectError& e) {
+        throw Failure(e.what());
+    }
+}
+
+void doc_add_dir(Context& ctx, Args& args) {
+    const std::string number = args.positional("NUMBER");
+    const std::string dir = args.positional("DIR");
+    const std::string ext = args.positional("EXT");
+    args.finish();
+    store::Workspace ws = bind_project(ctx, number);
+    const auto r = projects::register_directory(ctx.catalogue(), number, absolute_path(dir), ext);
+    if (!r.refusal.empty()) {
+        throw Refusal(r.refusal);
+    }
+}
+
+void doc_remove(Context& ctx, Args& args) {
+    const bool yes = args.flag("--yes");
+    const std::string number = args.positional("NUMBER");
+    const long long xuhao = parse_xuhao(args.positional("XUHAO"));
+    args.finish();
+    store::Workspace ws = bind_project(ctx, number);
+    const auto entry = ctx.catalogue().find_document(number, xuhao);
+    if (!entry) {
+        throw Refusal(std::string(msg::no_such_document) + std::to_string(xuhao));
+    }
+    if (!yes) {
+        throw Refusal(projects::remove_question(*entry));
+    }
+    projects::remove_document(ctx.catalogue(), ws, xuhao);
+}
+
+void list_keywords(Context& ctx, Args& args) {
+    const std::string number = args.positional("NUMBER");
+    args.finish();
+    const store::Project p = find_project(ctx, number);
+    for (const auto& k : formats::project_keyword_list(ctx.catalogue(), p.geshi)) {
+        ctx.out << k << '\n';
+    }
+}
+
+const CommandRegistration project_add_cmd{
+    {"project add",
+     "project add NUMBER --format FORMAT [--description TEXT]   add a project (folder and tables)",
+     project_add}};
+const CommandRegistration project_delete_cmd{
+    {"project delete", "project delete NUMBER --yes       delete a project with its folder",
+     project_delete}};
+const CommandRegistration docs_cmd{
+    {"docs",
+     "docs NUMBER                      document entries (TSV: xuhao, wenjianming, "
+     "kuozhanming)",
+     list_documents}};
+const CommandRegistration doc_add_cmd{
+    {"doc add", "doc add NUMBER FILE [--yes]      register a file (copied into the project folder)",
+     doc_add}};
+const CommandRegistration doc_add_dir_cmd{
+    {"doc add-dir", "doc add-dir NUMBER DIR EXT       register a directory with an extension",
+     doc_add_dir}};
+const CommandRegistration doc_remove_cmd{
+    {"doc remove", "doc remove NUMBER XUHAO --yes    remove a document entry with its values",
+     doc_remove}};
+const CommandRegistration keywords_cmd{
+    {"keywords", "keywords NUMBER                  the project's keyword list, in list order",
+     list_keywords}};
+
+} // namespace
+} // namespace lumacite::cli

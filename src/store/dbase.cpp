@@ -1,0 +1,711 @@
+// dBase III table files with POSIX file calls: buffered appends, block scans, in-place
+// updates, and a pack that renames a new file over the old one.
+#include "store/dbase.h"
+
+#include "text/text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace lumacite::store {
+namespace {
+
+constexpr std::size_t header_size = 32;
+constexpr std::size_t descriptor_size = 32;
+constexpr char header_terminator = 0x0D;
+constexpr char end_marker = 0x1A;
+constexpr std::size_t batch_bytes = 1 << 20; // appends are written in batches of this size
+constexpr std::size_t block_bytes = 1 << 20; // scans read blocks of this size
+
+std::string system_text(int error) {
+    return std::system_category().message(error);
+}
+
+void put_u16(std::string& s, std::size_t at, std::uint16_t v) {
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>(v >> 8);
+}
+
+void put_u32(std::string& s, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        s[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
+}
+
+std::uint32_t get_u32(const std::string& s, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = (v << 8) | static_cast<unsigned char>(s[at + static_cast<std::size_t>(i)]);
+    }
+    return v;
+}
+
+std::uint16_t get_u16(const std::string& s, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(s[at]) |
+                                      (static_cast<unsigned char>(s[at + 1]) << 8));
+}
+
+void stamp_date(std::string& header) {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    header[1] = static_cast<char>(tm.tm_year % 256);
+    header[2] = static_cast<char>(tm.tm_mon + 1);
+    header[3] = static_cast<char>(tm.tm_mday);
+}
+
+std::string_view trim_padding(std::string_view raw) {
+    while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\0')) {
+        raw.remove_suffix(1);
+    }
+    return raw;
+}
+
+std::optional<long long> parse_integer(std::string_view s) {
+    s = text::trim_view(s);
+    if (s.empty()) {
+        return std::nullopt;
+    }
+    if (s.front() == '+') {
+        s.remove_prefix(1);
+    }
+    // A numeric field with decimals stores "12.00": the integral part counts.
+    const auto dot = s.find('.');
+    std::string_view whole = s.substr(0, dot);
+    if (dot != std::string_view::npos) {
+        for (char c : s.substr(dot + 1)) {
+            if (c < '0' || c > '9') {
+                return std::nullopt;
+            }
+        }
+    }
+    long long v = 0;
+    const auto [end, ec] = std::from_chars(whole.data(), whole.data() + whole.size(), v);
+    if (ec != std::errc() || end != whole.data() + whole.size() || whole.empty()) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+} // namespace
+
+// ---- Layout -----------------------------------------------------------------------------
+
+DbaseLayout::DbaseLayout(std::vector<DbaseField> fields) : fields_(std::move(fields)) {
+    std::size_t at = 1;
+    for (const auto& f : fields_) {
+        if (f.name.empty() || f.name.size() > 10) {
+            throw DbaseError("dBase field name must have 1 to 10 characters: \"" + f.name + "\"");
+        }
+        if (f.width == 0) {
+            throw DbaseError("dBase field " + f.name + " has no width");
+        }
+        if (f.type == 'N' && f.width > 20) {
+            throw DbaseError("dBase numeric field " + f.name + " is wider than 20");
+        }
+        offsets_.push_back(at);
+        at += f.width;
+    }
+    if (at > 0xFFFF) {
+        throw DbaseError("dBase record longer than 65535 bytes");
+    }
+    record_length_ = at;
+}
+
+std::optional<std::size_t> DbaseLayout::find(std::string_view name) const {
+    const std::string wanted = text::ascii_lower(name);
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        if (text::ascii_lower(fields_[i].name) == wanted) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::size_t DbaseLayout::index(std::string_view name) const {
+    if (auto i = find(name)) {
+        return *i;
+    }
+    throw DbaseError("the table has no field \"" + std::string(name) + "\"");
+}
+
+std::string DbaseLayout::encode_text(std::size_t field, std::string_view utf8) const {
+    const DbaseField& f = fields_.at(field);
+    if (f.type == 'N') {
+        const auto v = parse_integer(utf8);
+        if (!v && !text::trim_view(utf8).empty()) {
+            throw DbaseError("not a whole number for field " + f.name + ": \"" + std::string(utf8) +
+                             "\"");
+        }
+        return encode_integer(field, v);
+    }
+    std::string out = text::utf8_to_gb18030(text::truncate_to_width(utf8, f.width));
+    out.resize(f.width, ' ');
+    return out;
+}
+
+std::string DbaseLayout::encode_integer(std::size_t field, std::optional<long long> value) const {
+    const DbaseField& f = fields_.at(field);
+    if (!value) {
+        return std::string(f.width, ' ');
+    }
+    std::string digits = std::to_string(*value);
+    if (digits.size() > f.width) {
+        throw DbaseError("number " + digits + " does not fit field " + f.name);
+    }
+    if (f.type != 'N') {
+        digits.resize(f.width, ' ');
+        return digits;
+    }
+    return std::string(f.width - digits.size(), ' ') + digits;
+}
+
+// ---- Records ----------------------------------------------------------------------------
+
+std::string DbaseRecordView::text(std::size_t field) const {
+    return text::gb18030_to_utf8(trim_padding(raw(field)));
+}
+
+std::optional<long long> DbaseRecordView::integer(std::size_t field) const {
+    return parse_integer(raw(field));
+}
+
+void DbaseRecordEdit::set_raw(std::size_t field, std::string_view encoded) {
+    const auto width = layout_->fields().at(field).width;
+    if (encoded.size() != width) {
+        throw DbaseError("stored value of field " + layout_->fields()[field].name +
+                         " has the wrong width");
+    }
+    std::memcpy(mutable_ + layout_->offset(field), encoded.data(), width);
+}
+
+void DbaseRecordEdit::set_text(std::size_t field, std::string_view utf8) {
+    set_raw(field, layout_->encode_text(field, utf8));
+}
+
+void DbaseRecordEdit::set_integer(std::size_t field, std::optional<long long> value) {
+    set_raw(field, layout_->encode_integer(field, value));
+}
+
+DbaseRecord::DbaseRecord(const DbaseLayout& layout, std::uint32_t number)
+    : layout_(&layout), bytes_(layout.record_length(), ' '), number_(number) {}
+
+// ---- Table: opening and closing ---------------------------------------------------------
+
+void DbaseTable::fail(const std::string& what) const {
+    throw DbaseError(path_.string() + ": " + what);
+}
+
+DbaseTable DbaseTable::create(const std::filesystem::path& file, std::vector<DbaseField> fields) {
+    DbaseTable t;
+    t.path_ = file;
+    t.layout_ = DbaseLayout(std::move(fields));
+    const std::size_t n = t.layout_.size();
+    const std::size_t length = header_size + descriptor_size * n + 1;
+    if (length > 0xFFFF) {
+        t.fail("too many fields");
+    }
+    t.header_length_ = static_cast<std::uint16_t>(length);
+    t.header_.assign(length, '\0');
+    t.header_[0] = 0x03;
+    put_u16(t.header_, 8, t.header_length_);
+    put_u16(t.header_, 10, static_cast<std::uint16_t>(t.layout_.record_length()));
+    t.header_[29] = static_cast<char>(dbase_language_driver_chinese);
+    for (std::size_t i = 0; i < n; ++i) {
+        const DbaseField& f = t.layout_.fields()[i];
+        const std::size_t at = header_size + descriptor_size * i;
+        std::memcpy(t.header_.data() + at, f.name.data(), f.name.size());
+        t.header_[at + 11] = f.type;
+        t.header_[at + 16] = static_cast<char>(f.width);
+    }
+    t.header_[length - 1] = header_terminator;
+
+    t.fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (t.fd_ < 0) {
+        t.fail("cannot create: " + system_text(errno));
+    }
+    if (::flock(t.fd_, LOCK_SH | LOCK_NB) != 0) {
+        t.fail("cannot lock: " + system_text(errno));
+    }
+    stamp_date(t.header_);
+    t.write_all(t.header_.data(), t.header_.size(), 0);
+    t.dirty_ = true;
+    t.flush();
+    return t;
+}
+
+DbaseTable DbaseTable::open(const std::filesystem::path& file) {
+    DbaseTable t;
+    t.path_ = file;
+    t.fd_ = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+    if (t.fd_ < 0) {
+        t.fail("cannot open: " + system_text(errno));
+    }
+    if (::flock(t.fd_, LOCK_SH | LOCK_NB) != 0) {
+        t.fail("the table is in use (being packed): " + system_text(errno));
+    }
+    struct stat st {};
+    if (::fstat(t.fd_, &st) != 0) {
+        t.fail("cannot read: " + system_text(errno));
+    }
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    if (size < header_size + 1) {
+        t.fail("not a dBase table (too short)");
+    }
+    std::string head(header_size, '\0');
+    t.read_all(head.data(), head.size(), 0);
+    t.header_length_ = get_u16(head, 8);
+    const std::uint16_t record_length = get_u16(head, 10);
+    if (t.header_length_ < header_size + 1 || t.header_length_ > size || record_length < 1) {
+        t.fail("not a dBase table (damaged header)");
+    }
+    t.header_.assign(t.header_length_, '\0');
+    t.read_all(t.header_.data(), t.header_.size(), 0);
+    t.language_driver_ = static_cast<std::uint8_t>(t.header_[29]);
+
+    std::vector<DbaseField> fields;
+    for (std::size_t at = header_size;
+         at + descriptor_size <= t.header_length_ && t.header_[at] != header_terminator;
+         at += descriptor_size) {
+        DbaseField f;
+        const char* name = t.header_.data() + at;
+        f.name.assign(name, strnlen(name, 11));
+        f.type = t.header_[at + 11];
+        f.width = static_cast<std::uint8_t>(t.header_[at + 16]);
+        if (f.type == 'N' && f.width > 20) {
+            f.type = 'C'; // read as text
+        }
+        fields.push_back(std::move(f));
+    }
+    try {
+        t.layout_ = DbaseLayout(std::move(fields));
+    } catch (const DbaseError& e) {
+        t.fail(std::string("not a dBase table (") + e.what() + ")");
+    }
+    if (t.layout_.record_length() != record_length) {
+        t.fail("not a dBase table (record length disagrees with the fields)");
+    }
+
+    // Repair: the records the file holds decide the count.
+    const std::uint64_t data = size - t.header_length_;
+    const std::uint64_t complete = data / record_length;
+    const std::uint64_t rest = data % record_length;
+    if (complete > 0xFFFFFFFFull) {
+        t.fail("too many records");
+    }
+    bool marker_ok = rest == 0;
+    if (rest == 1) {
+        char last = 0;
+        t.read_all(&last, 1, size - 1);
+        marker_ok = last == end_marker;
+    }
+    t.committed_ = static_cast<std::uint32_t>(complete);
+    if (!marker_ok) {
+        // A half-written last record: cut it off.
+        if (::ftruncate(t.fd_, static_cast<off_t>(t.data_offset(t.committed_))) != 0) {
+            t.fail("cannot repair: " + system_text(errno));
+        }
+        t.repaired_ = true;
+    }
+    if (get_u32(t.header_, 4) != t.committed_) {
+        t.repaired_ = true;
+    }
+    if (t.repaired_) {
+        t.dirty_ = true;
+        t.flush();
+    }
+    return t;
+}
+
+DbaseTable::DbaseTable(DbaseTable&& other) noexcept
+    : path_(std::move(other.path_)), fd_(other.fd_), layout_(std::move(other.layout_)),
+      header_(std::move(other.header_)), header_length_(other.header_length_),
+      language_driver_(other.language_driver_), committed_(other.committed_),
+      pending_count_(other.pending_count_), pending_(std::move(other.pending_)),
+      dirty_(other.dirty_), repaired_(other.repaired_) {
+    other.fd_ = -1;
+    other.pending_count_ = 0;
+    other.pending_.clear();
+}
+
+DbaseTable& DbaseTable::operator=(DbaseTable&& other) noexcept {
+    if (this != &other) {
+        release();
+        path_ = std::move(other.path_);
+        fd_ = other.fd_;
+        layout_ = std::move(other.layout_);
+        header_ = std::move(other.header_);
+        header_length_ = other.header_length_;
+        language_driver_ = other.language_driver_;
+        committed_ = other.committed_;
+        pending_count_ = other.pending_count_;
+        pending_ = std::move(other.pending_);
+        dirty_ = other.dirty_;
+        repaired_ = other.repaired_;
+        other.fd_ = -1;
+        other.pending_count_ = 0;
+        other.pending_.clear();
+    }
+    return *this;
+}
+
+void DbaseTable::release() noexcept {
+    if (fd_ < 0) {
+        return;
+    }
+    try {
+        flush();
+        ::fdatasync(fd_);
+    } catch (...) {
+        // Closing must not throw; the records written so far stay in the file and the
+        // next open repairs the count.
+    }
+    ::close(fd_);
+    fd_ = -1;
+}
+
+DbaseTable::~DbaseTable() {
+    release();
+}
+
+void DbaseTable::close() {
+    if (fd_ < 0) {
+        return;
+    }
+    sync();
+    ::close(fd_);
+    fd_ = -1;
+}
+
+void DbaseTable::require_open() const {
+    if (fd_ < 0) {
+        throw DbaseError(path_.string() + ": the table is closed");
+    }
+}
+
+// ---- Table: low-level I/O ---------------------------------------------------------------
+
+void DbaseTable::write_all(const void* data, std::size_t size, std::uint64_t offset) {
+    write_to(fd_, data, size, offset);
+}
+
+void DbaseTable::write_to(int fd, const void* data, std::size_t size, std::uint64_t offset) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            fail("cannot write: " + system_text(errno));
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+}
+
+void DbaseTable::read_all(void* data, std::size_t size, std::uint64_t offset) const {
+    char* p = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd_, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            fail("cannot read: " + system_text(errno));
+        }
+        if (n == 0) {
+            fail("the file ends early");
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+}
+
+void DbaseTable::write_pending() {
+    if (pending_count_ == 0) {
+        return;
+    }
+    // Records first, then the count that includes them.
+    pending_.push_back(end_marker);
+    write_all(pending_.data(), pending_.size(), data_offset(committed_));
+    committed_ += pending_count_;
+    pending_count_ = 0;
+    pending_.clear();
+    dirty_ = true;
+    write_header();
+}
+
+void DbaseTable::write_header() {
+    put_u32(header_, 4, committed_);
+    stamp_date(header_);
+    write_all(header_.data(), header_size, 0);
+    dirty_ = false;
+}
+
+void DbaseTable::flush() {
+    require_open();
+    if (pending_count_ > 0) {
+        write_pending();
+    } else if (dirty_) {
+        const char marker = end_marker;
+        write_all(&marker, 1, data_offset(committed_));
+        write_header();
+    }
+}
+
+void DbaseTable::sync() {
+    flush();
+    if (::fdatasync(fd_) != 0) {
+        fail("cannot sync: " + system_text(errno));
+    }
+}
+
+// ---- Table: records ---------------------------------------------------------------------
+
+void DbaseTable::append(std::span<const DbaseValue> values) {
+    require_open();
+    if (values.size() > layout_.size()) {
+        fail("more values than fields");
+    }
+    const std::size_t start = pending_.size();
+    pending_.resize(start + layout_.record_length(), ' ');
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        std::string encoded;
+        if (const auto* s = std::get_if<std::string_view>(&values[i])) {
+            encoded = layout_.encode_text(i, *s);
+        } else if (const auto* n = std::get_if<long long>(&values[i])) {
+            encoded = layout_.encode_integer(i, *n);
+        } else {
+            continue;
+        }
+        std::memcpy(pending_.data() + start + layout_.offset(i), encoded.data(), encoded.size());
+    }
+    if (committed_ + static_cast<std::uint64_t>(pending_count_) + 1 > 0xFFFFFFFFull) {
+        pending_.resize(start);
+        fail("too many records");
+    }
+    ++pending_count_;
+    if (pending_.size() >= batch_bytes) {
+        write_pending();
+    }
+}
+
+void DbaseTable::append_record(std::string_view record_bytes) {
+    require_open();
+    if (record_bytes.size() != layout_.record_length()) {
+        fail("record of the wrong length");
+    }
+    pending_.append(record_bytes);
+    ++pending_count_;
+    if (pending_.size() >= batch_bytes) {
+        write_pending();
+    }
+}
+
+DbaseRecord DbaseTable::read(std::uint32_t number) {
+    require_open();
+    write_pending();
+    if (number >= committed_) {
+        fail("no record " + std::to_string(number));
+    }
+    DbaseRecord r(layout_, number);
+    read_all(r.bytes_.data(), r.bytes_.size(), data_offset(number));
+    return r;
+}
+
+void DbaseTable::write(const DbaseRecord& record) {
+    require_open();
+    write_pending();
+    if (record.number_ >= committed_ || record.bytes_.size() != layout_.record_length()) {
+        fail("no record " + std::to_string(record.number_));
+    }
+    write_all(record.bytes_.data(), record.bytes_.size(), data_offset(record.number_));
+    dirty_ = true;
+}
+
+void DbaseTable::mark_deleted(std::uint32_t number) {
+    require_open();
+    write_pending();
+    if (number >= committed_) {
+        fail("no record " + std::to_string(number));
+    }
+    const char flag = '*';
+    write_all(&flag, 1, data_offset(number));
+    dirty_ = true;
+}
+
+void DbaseTable::for_each(const std::function<void(const DbaseRecordView&)>& fn) {
+    find_first([&](const DbaseRecordView& r) {
+        fn(r);
+        return false;
+    });
+}
+
+std::optional<std::uint32_t>
+DbaseTable::find_first(const std::function<bool(const DbaseRecordView&)>& fn) {
+    require_open();
+    write_pending();
+    const std::size_t length = layout_.record_length();
+    const std::uint32_t per_block =
+        static_cast<std::uint32_t>(std::max<std::size_t>(1, block_bytes / length));
+    std::string block;
+    for (std::uint32_t first = 0; first < committed_; first += per_block) {
+        const std::uint32_t count = std::min(per_block, committed_ - first);
+        block.resize(static_cast<std::size_t>(count) * length);
+        read_all(block.data(), block.size(), data_offset(first));
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const char* data = block.data() + static_cast<std::size_t>(i) * length;
+            if (data[0] == '*') {
+                continue;
+            }
+            if (fn(DbaseRecordView(layout_, data, first + i))) {
+                return first + i;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::uint64_t DbaseTable::modify(const std::function<bool(DbaseRecordEdit&)>& fn) {
+    require_open();
+    write_pending();
+    const std::size_t length = layout_.record_length();
+    const std::uint32_t per_block =
+        static_cast<std::uint32_t>(std::max<std::size_t>(1, block_bytes / length));
+    std::string block;
+    std::uint64_t changed = 0;
+    for (std::uint32_t first = 0; first < committed_; first += per_block) {
+        const std::uint32_t count = std::min(per_block, committed_ - first);
+        block.resize(static_cast<std::size_t>(count) * length);
+        read_all(block.data(), block.size(), data_offset(first));
+        std::optional<std::uint32_t> low;
+        std::uint32_t high = 0;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            char* data = block.data() + static_cast<std::size_t>(i) * length;
+            if (data[0] == '*') {
+                continue;
+            }
+            DbaseRecordEdit edit(layout_, data, first + i);
+            if (fn(edit)) {
+                ++changed;
+                if (!low) {
+                    low = i;
+                }
+                high = i;
+            }
+        }
+        if (low) {
+            const std::size_t from = static_cast<std::size_t>(*low) * length;
+            const std::size_t to = static_cast<std::size_t>(high + 1) * length;
+            write_all(block.data() + from, to - from, data_offset(first + *low));
+            dirty_ = true;
+        }
+    }
+    return changed;
+}
+
+std::uint64_t DbaseTable::pack() {
+    require_open();
+    flush();
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::flock(fd_, LOCK_SH | LOCK_NB);
+        fail("cannot pack, the table is in use: " + system_text(error));
+    }
+    std::filesystem::path temp = path_;
+    temp += ".pack";
+    struct stat st {};
+    ::fstat(fd_, &st);
+    const int out =
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
+    if (out < 0) {
+        const int error = errno;
+        ::flock(fd_, LOCK_SH);
+        fail("cannot pack, no new file: " + system_text(error));
+    }
+    const int old_fd = fd_;
+    std::uint32_t kept = 0;
+    try {
+        std::string header = header_;
+        put_u32(header, 4, 0);
+        write_to(out, header.data(), header.size(), 0);
+
+        const std::size_t length = layout_.record_length();
+        const std::uint32_t per_block =
+            static_cast<std::uint32_t>(std::max<std::size_t>(1, block_bytes / length));
+        std::string block;
+        std::string kept_bytes;
+        std::uint64_t write_at = header_length_;
+        for (std::uint32_t first = 0; first < committed_; first += per_block) {
+            const std::uint32_t count = std::min(per_block, committed_ - first);
+            block.resize(static_cast<std::size_t>(count) * length);
+            read_all(block.data(), block.size(), data_offset(first));
+            kept_bytes.clear();
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const char* data = block.data() + static_cast<std::size_t>(i) * length;
+                if (data[0] != '*') {
+                    kept_bytes.append(data, length);
+                    ++kept;
+                }
+            }
+            kept_bytes.push_back(end_marker);
+            write_to(out, kept_bytes.data(), kept_bytes.size(), write_at);
+            write_at += kept_bytes.size() - 1;
+        }
+        if (committed_ == 0) {
+            const char marker = end_marker;
+            write_to(out, &marker, 1, write_at);
+        }
+        put_u32(header, 4, kept);
+        stamp_date(header);
+        write_to(out, header.data(), header_size, 0);
+        if (::fdatasync(out) != 0) {
+            fail("cannot pack, sync failed: " + system_text(errno));
+        }
+        if (::rename(temp.c_str(), path_.c_str()) != 0) {
+            fail("cannot pack, rename failed: " + system_text(errno));
+        }
+    } catch (...) {
+        ::close(out);
+        std::error_code ec;
+        std::filesystem::remove(temp, ec);
+        ::flock(fd_, LOCK_SH);
+        throw;
+    }
+    // The directory entry now names the new file; make that lasting, then switch to it.
+    const int dir = ::open(path_.parent_path().empty() ? "." : path_.parent_path().c_str(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    ::flock(out, LOCK_SH);
+    ::close(out);
+    const int reopened = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    if (reopened < 0) {
+        ::close(old_fd);
+        fd_ = -1;
+        fail("cannot open after packing: " + system_text(errno));
+    }
+    ::flock(reopened, LOCK_SH | LOCK_NB);
+    ::close(old_fd);
+    fd_ = reopened;
+    const std::uint64_t removed = committed_ - kept;
+    committed_ = kept;
+    put_u32(header_, 4, kept);
+    dirty_ = false;
+    return removed;
+}
+
+} // namespace lumacite::store

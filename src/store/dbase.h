@@ -1,0 +1,239 @@
+// dBase III table files: the project workspace tables (zidian, tongji, temp) are kept in
+// this format so that spreadsheet programs and GIS tools open them.
+//
+// Character fields hold GB18030 text, blank-padded to the field width; a text longer
+// than its field is cut at a character boundary. Numeric fields hold integers as
+// right-aligned decimal text. The header carries the language driver byte of the Chinese
+// code page (0x7A, code page 936).
+//
+// Crash safety: appended records are written to the file before the header's record
+// count includes them. The count is brought up to date after each batch of appends
+// (when the buffer fills), on flush() and on close(); sync() adds one fdatasync. Opening
+// a table repairs a count that disagrees with the file size (records written by an
+// interrupted run are kept, a half-written last record is cut off). pack() writes a new
+// file and renames it over the old one, so an interrupted pack leaves the old table.
+//
+// A table is opened with a shared lock; pack() needs the table to itself and fails with
+// DbaseError while another handle (in any process) has the file open.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace lumacite::store {
+
+// A failure of a table file; what() names the file and the cause.
+class DbaseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Language driver byte of the Chinese code page (936).
+inline constexpr std::uint8_t dbase_language_driver_chinese = 0x7A;
+
+struct DbaseField {
+    std::string name; // at most 10 ASCII characters, stored as given
+    char type = 'C';  // 'C' character, 'N' numeric (integers); other types read as text
+    std::uint8_t width = 0;
+
+    static DbaseField character(std::string name, std::uint8_t width) {
+        return {std::move(name), 'C', width};
+    }
+    static DbaseField integer(std::string name, std::uint8_t width = 11) {
+        return {std::move(name), 'N', width};
+    }
+    bool operator==(const DbaseField&) const = default;
+};
+
+// The fields of a table with their offsets in a record, and the encoding rules.
+class DbaseLayout {
+public:
+    DbaseLayout() = default;
+    explicit DbaseLayout(std::vector<DbaseField> fields);
+
+    const std::vector<DbaseField>& fields() const { return fields_; }
+    std::size_t size() const { return fields_.size(); }
+    // Offset of a field in the record (the deletion flag is byte 0).
+    std::size_t offset(std::size_t field) const { return offsets_[field]; }
+    std::size_t record_length() const { return record_length_; }
+    // Index of the field with this name (ASCII case-insensitive); nullopt when none.
+    std::optional<std::size_t> find(std::string_view name) const;
+    // Same, throwing DbaseError when there is no such field.
+    std::size_t index(std::string_view name) const;
+
+    // The stored bytes of a value: a text is cut to the width without splitting a
+    // character, encoded as GB18030 and blank-padded; an integer is right-aligned.
+    // A numeric field given a text takes it as an integer (DbaseError when it is none);
+    // an integer too wide for its field is a DbaseError. No value stores blanks.
+    std::string encode_text(std::size_t field, std::string_view utf8) const;
+    std::string encode_integer(std::size_t field, std::optional<long long> value) const;
+
+private:
+    std::vector<DbaseField> fields_;
+    std::vector<std::size_t> offsets_;
+    std::size_t record_length_ = 1;
+};
+
+// Read access to one record's bytes.
+class DbaseRecordView {
+public:
+    DbaseRecordView(const DbaseLayout& layout, const char* data, std::uint32_t number)
+        : layout_(&layout), data_(data), number_(number) {}
+
+    // Record number, counted from 0 in file order.
+    std::uint32_t number() const { return number_; }
+    bool deleted() const { return data_[0] == '*'; }
+    // The stored bytes of a field, padding included.
+    std::string_view raw(std::size_t field) const {
+        return {data_ + layout_->offset(field), layout_->fields()[field].width};
+    }
+    // A field's text as UTF-8, without its trailing blanks.
+    std::string text(std::size_t field) const;
+    // A numeric field's integer; nullopt when it is blank or not a number.
+    std::optional<long long> integer(std::size_t field) const;
+    // The whole record (deletion flag first).
+    std::string_view bytes() const { return {data_, layout_->record_length()}; }
+    const DbaseLayout& layout() const { return *layout_; }
+
+protected:
+    const DbaseLayout* layout_;
+    const char* data_;
+    std::uint32_t number_;
+};
+
+// Read and write access to one record's bytes (handed out by DbaseTable::modify and
+// DbaseRecord::edit).
+class DbaseRecordEdit : public DbaseRecordView {
+public:
+    DbaseRecordEdit(const DbaseLayout& layout, char* data, std::uint32_t number)
+        : DbaseRecordView(layout, data, number), mutable_(data) {}
+
+    void set_text(std::size_t field, std::string_view utf8);
+    void set_integer(std::size_t field, std::optional<long long> value);
+    // Stores bytes made by DbaseLayout::encode_text/encode_integer for this field.
+    void set_raw(std::size_t field, std::string_view encoded);
+    void set_deleted(bool deleted) { mutable_[0] = deleted ? '*' : ' '; }
+
+private:
+    char* mutable_;
+};
+
+// One record held in memory (read by number, or built to append).
+class DbaseRecord {
+public:
+    DbaseRecord(const DbaseLayout& layout, std::uint32_t number);
+    DbaseRecordView view() const { return {*layout_, bytes_.data(), number_}; }
+    DbaseRecordEdit edit() { return {*layout_, bytes_.data(), number_}; }
+    std::uint32_t number() const { return number_; }
+    const std::string& bytes() const { return bytes_; }
+
+private:
+    friend class DbaseTable;
+    const DbaseLayout* layout_;
+    std::string bytes_;
+    std::uint32_t number_;
+};
+
+// A value to append: nothing (blanks), a UTF-8 text, or an integer.
+using DbaseValue = std::variant<std::monostate, std::string_view, long long>;
+
+class DbaseTable {
+public:
+    // Creates a new, empty table file (DbaseError when the file exists already).
+    static DbaseTable create(const std::filesystem::path& file, std::vector<DbaseField> fields);
+    // Opens an existing table for reading and writing; repairs its record count (and a
+    // half-written last record) when they disagree with the file size.
+    static DbaseTable open(const std::filesystem::path& file);
+
+    DbaseTable(DbaseTable&& other) noexcept;
+    DbaseTable& operator=(DbaseTable&& other) noexcept;
+    DbaseTable(const DbaseTable&) = delete;
+    DbaseTable& operator=(const DbaseTable&) = delete;
+    // Closes the table like close(), but never throws.
+    ~DbaseTable();
+
+    // Writes the buffered records and the header, syncs once and closes the file.
+    void close();
+    bool is_open() const { return fd_ >= 0; }
+
+    const std::filesystem::path& path() const { return path_; }
+    const DbaseLayout& layout() const { return layout_; }
+    std::uint8_t language_driver() const { return language_driver_; }
+    // Records in the table, deleted ones and buffered appends included.
+    std::uint32_t record_count() const { return committed_ + pending_count_; }
+    // True when open() found a record count that disagreed with the file size.
+    bool was_repaired() const { return repaired_; }
+
+    // Appends a record: one value per field, in field order (fewer values leave the
+    // remaining fields blank). The record is buffered and reaches the file with the
+    // next batch, flush() or close().
+    void append(std::span<const DbaseValue> values);
+    void append(std::initializer_list<DbaseValue> values) {
+        append(std::span<const DbaseValue>(values.begin(), values.size()));
+    }
+    // Appends the bytes of a record of this table's layout.
+    void append_record(std::string_view record_bytes);
+
+    // Writes buffered records, then the header (record count, date) and end marker.
+    void flush();
+    // flush() and one fdatasync.
+    void sync();
+
+    // The record with this number (DbaseError when out of range).
+    DbaseRecord read(std::uint32_t number);
+    // Writes a record back in place (its number says where).
+    void write(const DbaseRecord& record);
+    void mark_deleted(std::uint32_t number);
+
+    // Calls fn for every record not marked deleted, in file order.
+    void for_each(const std::function<void(const DbaseRecordView&)>& fn);
+    // Calls fn for every record not marked deleted, in file order, until fn returns true;
+    // returns that record's number.
+    std::optional<std::uint32_t> find_first(const std::function<bool(const DbaseRecordView&)>& fn);
+    // Calls fn for every record not marked deleted, in file order; fn changes the record
+    // through the edit and returns true when it did. Changed records are written back.
+    // Returns the number of changed records. fn returning true after marking a record
+    // deleted is how rows are deleted by condition.
+    std::uint64_t modify(const std::function<bool(DbaseRecordEdit&)>& fn);
+
+    // Removes the records marked deleted: writes the others to a new file and renames it
+    // over the table. Returns the number of records removed.
+    std::uint64_t pack();
+
+private:
+    DbaseTable() = default;
+    void require_open() const;
+    void write_pending();
+    void write_header();
+    void write_all(const void* data, std::size_t size, std::uint64_t offset);
+    void write_to(int fd, const void* data, std::size_t size, std::uint64_t offset);
+    void read_all(void* data, std::size_t size, std::uint64_t offset) const;
+    [[noreturn]] void fail(const std::string& what) const;
+    std::uint64_t data_offset(std::uint32_t number) const {
+        return header_length_ + static_cast<std::uint64_t>(number) * layout_.record_length();
+    }
+    void release() noexcept;
+
+    std::filesystem::path path_;
+    int fd_ = -1;
+    DbaseLayout layout_;
+    std::string header_; // the header bytes as read or written (descriptors included)
+    std::uint16_t header_length_ = 0;
+    std::uint8_t language_driver_ = dbase_language_driver_chinese;
+    std::uint32_t committed_ = 0;     // records the file holds and the header counts
+    std::uint32_t pending_count_ = 0; // records buffered in pending_
+    std::string pending_;
+    bool dirty_ = false; // changed since the header was last written
+    bool repaired_ = false;
+};
+
+} // namespace lumacite::store

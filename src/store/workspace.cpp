@@ -1,0 +1,431 @@
+// The project workspace over dBase tables. Filters are matched on the stored bytes: each
+// filter text is encoded once as the field would store it, so a scan of two million rows
+// compares bytes and decodes only the rows it returns.
+#include "store/workspace.h"
+
+#include "text/text.h"
+
+#include <algorithm>
+#include <set>
+#include <system_error>
+
+namespace lumacite::store {
+namespace {
+
+// Field positions of the layouts below.
+namespace z {
+constexpr std::size_t bianhao = 0, xuhao = 1, wenzhangha = 2, guanjianzi = 3, zhi = 4;
+}
+namespace t {
+constexpr std::size_t bianhao = 0, xuhao = 1, guanjianzi = 2, zhi = 3, cishu = 4, baifenbi = 5,
+                      leijibi = 6;
+}
+
+// A table of the workspace must carry its layout's fields in that order.
+void check_layout(const DbaseTable& table, const std::vector<DbaseField>& expected) {
+    const auto& fields = table.layout().fields();
+    bool ok = fields.size() == expected.size();
+    for (std::size_t i = 0; ok && i < fields.size(); ++i) {
+        ok = text::ascii_lower(fields[i].name) == expected[i].name &&
+             fields[i].width == expected[i].width && fields[i].type == expected[i].type;
+    }
+    if (!ok) {
+        throw WorkspaceError(table.path().string() +
+                             ": the table does not have the expected fields");
+    }
+}
+
+DbaseTable open_or_create(const std::filesystem::path& file,
+                          const std::vector<DbaseField>& layout) {
+    std::error_code ec;
+    DbaseTable table = std::filesystem::exists(file, ec) ? DbaseTable::open(file)
+                                                         : DbaseTable::create(file, layout);
+    check_layout(table, layout);
+    return table;
+}
+
+bool all_blank(std::string_view raw) {
+    return raw.find_first_not_of(' ') == std::string_view::npos;
+}
+
+} // namespace
+
+std::string zidian_file_name(const std::string& number) {
+    return "zidian" + number + ".dbf";
+}
+
+std::string tongji_file_name(const std::string& number) {
+    return "tongji" + number + ".dbf";
+}
+
+bool is_folder_safe_number(std::string_view number) {
+    if (number.empty()) {
+        return false;
+    }
+    return std::all_of(number.begin(), number.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    });
+}
+
+std::filesystem::path project_folder(const std::filesystem::path& program_folder,
+                                     const std::string& number) {
+    return program_folder / number;
+}
+
+std::vector<DbaseField> zidian_layout() {
+    return {DbaseField::character("bianhao", 50),    DbaseField::integer("xuhao", 11),
+            DbaseField::character("wenzhangha", 50), DbaseField::character("guanjianzi", 30),
+            DbaseField::character("zhi", 254),       DbaseField::integer("ii", 11)};
+}
+
+std::vector<DbaseField> tongji_layout() {
+    return {DbaseField::character("bianhao", 50),    DbaseField::character("xuhao", 10),
+            DbaseField::character("guanjianzi", 30), DbaseField::character("zhi", 254),
+            DbaseField::character("cishu", 10),      DbaseField::character("baifenbi", 20),
+            DbaseField::character("leijibi", 20)};
+}
+
+std::vector<DbaseField> temp_layout() {
+    return {DbaseField::character("wenzhangha", 50), DbaseField::character("zhi", 254)};
+}
+
+std::string right_aligned(long long n, std::size_t width) {
+    std::string digits = std::to_string(n);
+    if (digits.size() >= width) {
+        return digits;
+    }
+    return std::string(width - digits.size(), ' ') + digits;
+}
+
+// ---- TempTable ----------------------------------------------------------------------------
+
+TempTable::TempTable(DbaseTable table) : table_(std::move(table)) {}
+
+void TempTable::append(std::string_view wenzhangha, std::string_view zhi) {
+    table_.append({wenzhangha, zhi});
+}
+
+std::vector<TempRow> TempTable::rows() {
+    std::vector<TempRow> out;
+    for_each([&](const TempRow& r) { out.push_back(r); });
+    return out;
+}
+
+void TempTable::for_each(const std::function<void(const TempRow&)>& fn) {
+    table_.for_each([&](const DbaseRecordView& r) { fn(TempRow{r.text(0), r.text(1)}); });
+}
+
+// ---- Workspace ------------------------------------------------------------------------------
+
+struct Workspace::Probe {
+    std::optional<std::string> bianhao;
+    std::optional<long long> xuhao;
+    std::optional<std::string> wenzhangha;
+    std::vector<std::string> guanjianzi;
+    std::optional<std::string> zhi;
+
+    bool matches(const DbaseRecordView& r) const {
+        if (bianhao && r.raw(z::bianhao) != *bianhao) {
+            return false;
+        }
+        if (zhi && r.raw(z::zhi) != *zhi) {
+            return false;
+        }
+        if (wenzhangha && r.raw(z::wenzhangha) != *wenzhangha) {
+            return false;
+        }
+        if (!guanjianzi.empty()) {
+            const auto k = r.raw(z::guanjianzi);
+            if (std::none_of(guanjianzi.begin(), guanjianzi.end(),
+                             [&](const std::string& g) { return k == g; })) {
+                return false;
+            }
+        }
+        if (xuhao && r.integer(z::xuhao) != xuhao) {
+            return false;
+        }
+        return true;
+    }
+};
+
+Workspace::Workspace(std::string number, std::filesystem::path folder, DbaseTable zidian,
+                     DbaseTable tongji)
+    : number_(std::move(number)), folder_(std::move(folder)), zidian_(std::move(zidian)),
+      tongji_(std::move(tongji)) {}
+
+Workspace Workspace::bind(const std::filesystem::path& program_folder, const std::string& number) {
+    if (!is_folder_safe_number(number)) {
+        throw WorkspaceError("project number \"" + number + "\" cannot name a folder");
+    }
+    const auto folder = project_folder(program_folder, number);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        // One level only: the program folder must exist.
+        if (!std::filesystem::create_directory(folder, ec) && ec) {
+            throw WorkspaceError(folder.string() + ": " + ec.message());
+        }
+    }
+    try {
+        DbaseTable zidian = open_or_create(folder / zidian_file_name(number), zidian_layout());
+        DbaseTable tongji = open_or_create(folder / tongji_file_name(number), tongji_layout());
+        return Workspace(number, folder, std::move(zidian), std::move(tongji));
+    } catch (const DbaseError& e) {
+        throw WorkspaceError(e.what());
+    }
+}
+
+void Workspace::close() {
+    zidian_.close();
+    tongji_.close();
+}
+
+std::filesystem::path Workspace::zidian_path() const {
+    return folder_ / zidian_file_name(number_);
+}
+
+std::filesystem::path Workspace::tongji_path() const {
+    return folder_ / tongji_file_name(number_);
+}
+
+std::filesystem::path Workspace::temp_path() const {
+    return folder_ / temp_file_name;
+}
+
+void Workspace::flush() {
+    zidian_.flush();
+    tongji_.flush();
+}
+
+void Workspace::commit() {
+    zidian_.sync();
+    tongji_.sync();
+}
+
+Workspace::Probe Workspace::make_probe(const ValueFilter& filter) const {
+    const DbaseLayout& l = zidian_.layout();
+    Probe p;
+    if (filter.bianhao) {
+        p.bianhao = l.encode_text(z::bianhao, *filter.bianhao);
+    }
+    p.xuhao = filter.xuhao;
+    if (filter.wenzhangha) {
+        p.wenzhangha = l.encode_text(z::wenzhangha, *filter.wenzhangha);
+    }
+    for (const auto& g : filter.guanjianzi) {
+        p.guanjianzi.push_back(l.encode_text(z::guanjianzi, g));
+    }
+    if (filter.zhi) {
+        p.zhi = l.encode_text(z::zhi, *filter.zhi);
+    }
+    return p;
+}
+
+ValueRow Workspace::value_row(const DbaseRecordView& r) const {
+    ValueRow row;
+    row.record = r.number();
+    row.bianhao = r.text(z::bianhao);
+    row.xuhao = r.integer(z::xuhao).value_or(0);
+    row.wenzhangha = r.text(z::wenzhangha);
+    row.guanjianzi = r.text(z::guanjianzi);
+    row.zhi = r.text(z::zhi);
+    return row;
+}
+
+StatisticsRow Workspace::statistics_row(const DbaseRecordView& r) const {
+    StatisticsRow row;
+    row.record = r.number();
+    row.bianhao = r.text(t::bianhao);
+    row.xuhao = r.text(t::xuhao);
+    row.guanjianzi = r.text(t::guanjianzi);
+    row.zhi = r.text(t::zhi);
+    row.cishu = r.text(t::cishu);
+    row.baifenbi = r.text(t::baifenbi);
+    row.leijibi = r.text(t::leijibi);
+    return row;
+}
+
+void Workspace::append_value(long long xuhao, std::string_view wenzhangha,
+                             std::string_view guanjianzi, std::string_view zhi) {
+    zidian_.append({std::string_view(number_), xuhao, wenzhangha, guanjianzi, zhi});
+}
+
+bool Workspace::has_document_values(long long xuhao) {
+    ValueFilter f;
+    f.bianhao = number_;
+    f.xuhao = xuhao;
+    const Probe p = make_probe(f);
+    return zidian_.find_first([&](const DbaseRecordView& r) { return p.matches(r); }).has_value();
+}
+
+std::uint64_t Workspace::delete_document_values(long long xuhao) {
+    ValueFilter f;
+    f.xuhao = xuhao;
+    return delete_values(f);
+}
+
+std::uint64_t Workspace::close_document_gap(long long xuhao) {
+    return zidian_.modify([&](DbaseRecordEdit& r) {
+        const auto x = r.integer(z::xuhao);
+        if (!x || *x <= xuhao) {
+            return false;
+        }
+        r.set_integer(z::xuhao, *x - 1);
+        return true;
+    });
+}
+
+std::uint64_t Workspace::delete_empty_values() {
+    return zidian_.modify([&](DbaseRecordEdit& r) {
+        if (!all_blank(r.raw(z::zhi))) {
+            return false;
+        }
+        r.set_deleted(true);
+        return true;
+    });
+}
+
+std::vector<ValueRow> Workspace::select_values(const ValueFilter& filter) {
+    std::vector<ValueRow> out;
+    for_each_value(filter, [&](const ValueRow& r) { out.push_back(r); });
+    return out;
+}
+
+void Workspace::for_each_value(const ValueFilter& filter,
+                               const std::function<void(const ValueRow&)>& fn) {
+    const Probe p = make_probe(filter);
+    zidian_.for_each([&](const DbaseRecordView& r) {
+        if (p.matches(r)) {
+            fn(value_row(r));
+        }
+    });
+}
+
+std::uint64_t Workspace::count_values(const ValueFilter& filter) {
+    const Probe p = make_probe(filter);
+    std::uint64_t n = 0;
+    zidian_.for_each([&](const DbaseRecordView& r) { n += p.matches(r) ? 1 : 0; });
+    return n;
+}
+
+std::vector<std::string> Workspace::distinct_articles(const ValueFilter& filter) {
+    const Probe p = make_probe(filter);
+    std::set<std::string> raw;
+    zidian_.for_each([&](const DbaseRecordView& r) {
+        if (p.matches(r)) {
+            raw.emplace(r.raw(z::wenzhangha));
+        }
+    });
+    std::vector<std::string> out;
+    out.reserve(raw.size());
+    for (const auto& bytes : raw) {
+        std::string_view v = bytes;
+        while (!v.empty() && v.back() == ' ') {
+            v.remove_suffix(1);
+        }
+        out.push_back(text::gb18030_to_utf8(v));
+    }
+    // The set is in order of the padded bytes; the text order compares without padding.
+    std::stable_sort(out.begin(), out.end(), text::TextLess{});
+    return out;
+}
+
+std::uint64_t Workspace::update_values(const ValueFilter& filter, std::string_view zhi,
+                                       std::uint64_t limit) {
+    const Probe p = make_probe(filter);
+    const std::string stored = zidian_.layout().encode_text(z::zhi, zhi);
+    std::uint64_t done = 0;
+    zidian_.modify([&](DbaseRecordEdit& r) {
+        if (done >= limit || !p.matches(r)) {
+            return false;
+        }
+        r.set_raw(z::zhi, stored);
+        ++done;
+        return true;
+    });
+    return done;
+}
+
+std::uint64_t Workspace::delete_values(const ValueFilter& filter, std::uint64_t limit) {
+    const Probe p = make_probe(filter);
+    std::uint64_t done = 0;
+    zidian_.modify([&](DbaseRecordEdit& r) {
+        if (done >= limit || !p.matches(r)) {
+            return false;
+        }
+        r.set_deleted(true);
+        ++done;
+        return true;
+    });
+    return done;
+}
+
+std::uint64_t Workspace::pack_values() {
+    return zidian_.pack();
+}
+
+bool Workspace::has_statistics(std::string_view guanjianzi) {
+    const std::string k = tongji_.layout().encode_text(t::guanjianzi, guanjianzi);
+    return tongji_.find_first([&](const DbaseRecordView& r) { return r.raw(t::guanjianzi) == k; })
+        .has_value();
+}
+
+std::uint64_t Workspace::delete_statistics(std::string_view guanjianzi) {
+    const std::string k = tongji_.layout().encode_text(t::guanjianzi, guanjianzi);
+    return tongji_.modify([&](DbaseRecordEdit& r) {
+        if (r.raw(t::guanjianzi) != k) {
+            return false;
+        }
+        r.set_deleted(true);
+        return true;
+    });
+}
+
+std::uint64_t Workspace::clear_statistics() {
+    return tongji_.modify([](DbaseRecordEdit& r) {
+        r.set_deleted(true);
+        return true;
+    });
+}
+
+void Workspace::append_statistic(const StatisticsRow& row) {
+    tongji_.append({std::string_view(number_), std::string_view(row.xuhao),
+                    std::string_view(row.guanjianzi), std::string_view(row.zhi),
+                    std::string_view(row.cishu), std::string_view(row.baifenbi),
+                    std::string_view(row.leijibi)});
+}
+
+std::vector<StatisticsRow> Workspace::statistics(std::string_view guanjianzi) {
+    const std::string k = tongji_.layout().encode_text(t::guanjianzi, guanjianzi);
+    std::vector<StatisticsRow> out;
+    tongji_.for_each([&](const DbaseRecordView& r) {
+        if (r.raw(t::guanjianzi) == k) {
+            out.push_back(statistics_row(r));
+        }
+    });
+    std::stable_sort(out.begin(), out.end(), [](const StatisticsRow& a, const StatisticsRow& b) {
+        return text::compare_text(a.xuhao, b.xuhao) < 0;
+    });
+    return out;
+}
+
+std::vector<StatisticsRow> Workspace::all_statistics() {
+    std::vector<StatisticsRow> out;
+    tongji_.for_each([&](const DbaseRecordView& r) { out.push_back(statistics_row(r)); });
+    return out;
+}
+
+std::uint64_t Workspace::pack_statistics() {
+    return tongji_.pack();
+}
+
+TempTable Workspace::rebuild_temp() {
+    const auto path = temp_path();
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    if (ec) {
+        throw WorkspaceError(path.string() + ": " + ec.message());
+    }
+    return TempTable(DbaseTable::create(path, temp_layout()));
+}
+
+} // namespace lumacite::store

@@ -1,0 +1,242 @@
+// The project workspace: the folder of one project (program folder / number) with its
+// value table zidian<number>.dbf, its statistics table tongji<number>.dbf and the scratch
+// table temp.dbf that the statistics and matrix jobs rebuild.
+//
+// The tables are dBase files (store/dbase.h). Every operation on them is a typed function
+// here; none takes SQL or builds it. Texts are UTF-8; they are stored as GB18030 and cut
+// to their field widths at a character boundary. Comparisons of a field with a text are
+// exact (case-sensitive) and compare the text as it would be stored: trailing blanks do
+// not count, and a text longer than its field matches the stored, cut form.
+//
+// Row order is table order (the order in which rows were appended) unless a function
+// says otherwise. Appended rows are buffered; flush() posts them (the header count is
+// brought up to date) and commit() also syncs once: call commit() at the end of a job.
+#pragma once
+
+#include "store/dbase.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumacite::store {
+
+// A workspace that cannot be bound or used; what() names the file and the cause.
+class WorkspaceError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// ---- Names and layouts ----------------------------------------------------------------
+
+inline constexpr const char* temp_file_name = "temp.dbf";
+
+// "zidian" + number + ".dbf" and "tongji" + number + ".dbf".
+std::string zidian_file_name(const std::string& number);
+std::string tongji_file_name(const std::string& number);
+
+// True when a project number can name a folder: not empty, letters A-Z, a-z and digits
+// only. Binding refuses any other number, so no number can reach outside the program
+// folder.
+bool is_folder_safe_number(std::string_view number);
+
+// program folder / number.
+std::filesystem::path project_folder(const std::filesystem::path& program_folder,
+                                     const std::string& number);
+
+// zidian: bianhao C50, xuhao N11, wenzhangha C50, guanjianzi C30, zhi C254, ii N11.
+std::vector<DbaseField> zidian_layout();
+// tongji: bianhao C50, xuhao C10, guanjianzi C30, zhi C254, cishu C10, baifenbi C20,
+// leijibi C20.
+std::vector<DbaseField> tongji_layout();
+// temp: wenzhangha C50, zhi C254.
+std::vector<DbaseField> temp_layout();
+
+// A number right-aligned with leading blanks to `width` characters (rank and count of a
+// statistics row: 1 -> "         1").
+std::string right_aligned(long long n, std::size_t width = 10);
+
+// ---- Rows ---------------------------------------------------------------------------------
+
+// A row of zidian. `record` is its record number in the table (0-based), valid until the
+// next pack.
+struct ValueRow {
+    std::uint32_t record = 0;
+    std::string bianhao;
+    long long xuhao = 0;
+    std::string wenzhangha;
+    std::string guanjianzi;
+    std::string zhi;
+};
+
+// A row of tongji; every field is text as stored (xuhao and cishu keep their blanks).
+struct StatisticsRow {
+    std::uint32_t record = 0;
+    std::string bianhao;
+    std::string xuhao;
+    std::string guanjianzi;
+    std::string zhi;
+    std::string cishu;
+    std::string baifenbi;
+    std::string leijibi;
+};
+
+struct TempRow {
+    std::string wenzhangha;
+    std::string zhi;
+    bool operator==(const TempRow&) const = default;
+};
+
+// Which value rows an operation touches: every given part must match. `guanjianzi` lists
+// keyword names a row may carry (any of them); empty means any keyword.
+struct ValueFilter {
+    std::optional<std::string> bianhao;
+    std::optional<long long> xuhao;
+    std::optional<std::string> wenzhangha;
+    std::vector<std::string> guanjianzi;
+    std::optional<std::string> zhi;
+
+    static ValueFilter keyword(std::string k) {
+        ValueFilter f;
+        f.guanjianzi.push_back(std::move(k));
+        return f;
+    }
+    static ValueFilter keywords(std::vector<std::string> ks) {
+        ValueFilter f;
+        f.guanjianzi = std::move(ks);
+        return f;
+    }
+};
+
+inline constexpr std::uint64_t all_rows = std::numeric_limits<std::uint64_t>::max();
+
+// ---- The scratch table --------------------------------------------------------------------
+
+// temp.dbf of a project folder, re-created empty by Workspace::rebuild_temp().
+class TempTable {
+public:
+    explicit TempTable(DbaseTable table);
+    // Appends one occurrence (buffered like every append).
+    void append(std::string_view wenzhangha, std::string_view zhi);
+    // Every row in table order.
+    std::vector<TempRow> rows();
+    void for_each(const std::function<void(const TempRow&)>& fn);
+    std::uint32_t size() const { return table_.record_count(); }
+    void flush() { table_.flush(); }
+    // Flushes and closes; the file stays in the folder until the next rebuild.
+    void close() { table_.close(); }
+    DbaseTable& table() { return table_; }
+
+private:
+    DbaseTable table_;
+};
+
+// ---- The workspace ------------------------------------------------------------------------
+
+class Workspace {
+public:
+    // Binds to project `number`: creates the folder program folder / number when missing
+    // (one level: the program folder must exist), creates zidian and tongji with their
+    // layouts when missing, and opens both (repairing their record counts if needed).
+    // Throws WorkspaceError for a number that is not folder-safe or a table that cannot be
+    // created or opened.
+    static Workspace bind(const std::filesystem::path& program_folder, const std::string& number);
+
+    Workspace(Workspace&&) noexcept = default;
+    Workspace& operator=(Workspace&&) noexcept = default;
+    // Posts buffered rows and closes both tables (never throws).
+    ~Workspace() = default;
+
+    // Posts buffered rows, syncs and closes both tables.
+    void close();
+
+    const std::string& number() const { return number_; }
+    const std::filesystem::path& folder() const { return folder_; }
+    std::filesystem::path zidian_path() const;
+    std::filesystem::path tongji_path() const;
+    std::filesystem::path temp_path() const;
+
+    // Posts the buffered rows of both tables (record counts up to date, no sync).
+    void flush();
+    // flush() and one sync of each table: the end of a job.
+    void commit();
+
+    // ---- zidian: value rows ----
+    // Appends a value row: bianhao = this project's number, the given document number,
+    // article number, keyword and value (texts cut to 50, 30 and 254 bytes); ii blank.
+    void append_value(long long xuhao, std::string_view wenzhangha, std::string_view guanjianzi,
+                      std::string_view zhi);
+    // Test for extracted values of a document: a row with bianhao = this number and
+    // xuhao = the document number exists.
+    bool has_document_values(long long xuhao);
+    // Delete a document's values: marks every row with this xuhao deleted (any bianhao).
+    // Returns the rows marked. pack_values() removes them for good.
+    std::uint64_t delete_document_values(long long xuhao);
+    // Close the gap after a removed document: every row with xuhao > the given number
+    // gets xuhao - 1. Returns the rows changed.
+    std::uint64_t close_document_gap(long long xuhao);
+    // Marks every row with an empty value deleted (the end of an extraction run).
+    std::uint64_t delete_empty_values();
+    // The rows matching the filter, in table order.
+    std::vector<ValueRow> select_values(const ValueFilter& filter);
+    void for_each_value(const ValueFilter& filter, const std::function<void(const ValueRow&)>& fn);
+    std::uint64_t count_values(const ValueFilter& filter);
+    // The distinct article numbers of the rows matching the filter, in text order.
+    std::vector<std::string> distinct_articles(const ValueFilter& filter);
+    // Sets zhi of the matching rows (at most `limit`, the first in table order).
+    // Returns the rows changed.
+    std::uint64_t update_values(const ValueFilter& filter, std::string_view zhi,
+                                std::uint64_t limit = all_rows);
+    // Marks the matching rows deleted (at most `limit`, the first in table order).
+    std::uint64_t delete_values(const ValueFilter& filter, std::uint64_t limit = all_rows);
+    // Pack zidian: removes rows marked deleted. Returns the rows removed.
+    std::uint64_t pack_values();
+    // Rows in zidian, rows marked deleted included (until a pack).
+    std::uint32_t value_record_count() const { return zidian_.record_count(); }
+
+    // ---- tongji: statistics rows ----
+    // True when any row carries this keyword.
+    bool has_statistics(std::string_view guanjianzi);
+    // Marks the keyword's rows deleted; returns them.
+    std::uint64_t delete_statistics(std::string_view guanjianzi);
+    // Empty the statistics: marks every row deleted.
+    std::uint64_t clear_statistics();
+    // Appends a statistics row with bianhao = this project's number (row.bianhao and
+    // row.record are ignored).
+    void append_statistic(const StatisticsRow& row);
+    // The keyword's rows ordered by xuhao as text (the padded rank gives rank order);
+    // rows with equal xuhao keep table order.
+    std::vector<StatisticsRow> statistics(std::string_view guanjianzi);
+    // Every statistics row in table order.
+    std::vector<StatisticsRow> all_statistics();
+    std::uint64_t pack_statistics();
+
+    // ---- temp ----
+    // Deletes temp.dbf when it exists, creates it empty and returns it open.
+    TempTable rebuild_temp();
+
+    DbaseTable& zidian() { return zidian_; }
+    DbaseTable& tongji() { return tongji_; }
+
+private:
+    Workspace(std::string number, std::filesystem::path folder, DbaseTable zidian,
+              DbaseTable tongji);
+    // The filter with its texts encoded as stored, for comparing raw field bytes.
+    struct Probe;
+    Probe make_probe(const ValueFilter& filter) const;
+    ValueRow value_row(const DbaseRecordView& r) const;
+    StatisticsRow statistics_row(const DbaseRecordView& r) const;
+
+    std::string number_;
+    std::filesystem::path folder_;
+    DbaseTable zidian_;
+    DbaseTable tongji_;
+};
+
+} // namespace lumacite::store
