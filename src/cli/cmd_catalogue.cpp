@@ -1,6 +1,7 @@
 // Listing commands over the catalogue: formats, definitions, projects.
 #include "cli/cli.h"
 #include "formats/format_entry.h"
+#include "messages.h"
 
 #include <ostream>
 
@@ -17,7 +18,12 @@ void list_formats(Context& ctx, Args& args) {
 void list_definitions(Context& ctx, Args& args) {
     const std::string format = args.positional("FORMAT");
     args.finish();
-    for (const auto& d : ctx.catalogue().definitions(format)) {
+    const auto rows = ctx.catalogue().definitions(format);
+    // A misspelt name must not look like a format without definitions.
+    if (rows.empty()) {
+        throw Refusal(msg::format_not_found + format);
+    }
+    for (const auto& d : rows) {
         std::vector<std::string> cells{std::to_string(d.id), d.guanjianzi};
         cells.insert(cells.end(), d.jiedian.begin(), d.jiedian.end());
         cells.push_back(d.pailie_text());

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string home;
     // Global options stand before the command.
-    while (!args.empty() && args[0].starts_with("--")) {
+    while (!args.empty() && args[0].starts_with("-")) {
         if (args[0] == "--help" || args[0] == "-h") {
             print_help(std::cout);
             return cli::exit_ok;
