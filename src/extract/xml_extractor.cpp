@@ -1,0 +1,567 @@
+#include "extract/xml_extractor.h"
+
+#include "messages.h"
+#include "text/text.h"
+
+#include <pugixml.hpp>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+namespace lumacite::extract {
+namespace {
+
+// Whitespace-only text between elements is not kept by the parser, so it never counts
+// as a child. (A blank standing alone between two inline markup elements is lost with it;
+// keeping such text would cost a third more memory on every file.)
+constexpr unsigned parse_options = pugi::parse_default;
+
+// Element names of inline markup in bibliographic text (PubMed titles, abstracts and
+// keywords): an element whose children are only these reads as text, not as a record
+// element that holds further elements.
+constexpr std::array<const char*, 9> inline_markup = {"i",  "b",      "u",  "sup", "sub",
+                                                      "em", "strong", "sc", "span"};
+
+constexpr std::string_view major_with_sub = "主要主题词＋副主题词";
+constexpr std::string_view major_without_sub = "主要主题词－副主题词";
+constexpr std::string_view minor_with_sub = "次要主题词＋副主题词";
+constexpr std::string_view minor_without_sub = "次要主题词－副主题词";
+
+// A definition that cannot be applied to the file; ends the file and the run.
+struct DefinitionError {
+    enum class Kind { element_content, substring_numbers };
+    Kind kind;
+};
+
+bool is_text_node(const pugi::xml_node& n) {
+    const auto t = n.type();
+    return t == pugi::node_pcdata || t == pugi::node_cdata;
+}
+
+// n(E): the number of child nodes of E.
+long long kid_count(const pugi::xml_node& e) {
+    long long n = 0;
+    for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
+        ++n;
+    }
+    return n;
+}
+
+bool more_than_one_kid(const pugi::xml_node& e) {
+    int n = 0;
+    for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
+        if (++n > 1) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool named(const pugi::xml_node& n, const std::string& name) {
+    return n.type() == pugi::node_element && name == n.name();
+}
+
+// child(E, name): the first child element with that name; an empty node when there is
+// none, which reads as an element without children and attributes.
+pugi::xml_node child(const pugi::xml_node& e, const std::string& name) {
+    return e.child(name.c_str());
+}
+
+// attr(E, A) = V; a missing attribute equals no value, not even an empty one.
+bool attribute_equals(const pugi::xml_node& e, const std::string& a, const std::string& v) {
+    const pugi::xml_attribute at = e.attribute(a.c_str());
+    return at && v == at.value();
+}
+
+bool is_inline_markup(const pugi::xml_node& e) {
+    for (const char* name : inline_markup) {
+        if (std::string_view(e.name()) == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void append_all_text(const pugi::xml_node& e, std::string& out) {
+    for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
+        if (is_text_node(c)) {
+            out += c.value();
+        } else if (c.type() == pugi::node_element) {
+            append_all_text(c, out);
+        }
+    }
+}
+
+// text(E): "" without children; the text of an only text child; the whole text of
+// mixed content (text with inline markup). An element that holds record elements has
+// no text of its own: an error of the definition.
+std::string text(const pugi::xml_node& e) {
+    pugi::xml_node only;
+    int kept = 0;
+    bool has_text = false;
+    bool all_inline = true;
+    for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
+        ++kept;
+        only = c;
+        if (is_text_node(c)) {
+            has_text = true;
+        } else if (c.type() == pugi::node_element && !is_inline_markup(c)) {
+            all_inline = false;
+        }
+    }
+    if (kept == 0) {
+        return {};
+    }
+    if (kept == 1 && is_text_node(only)) {
+        return only.value();
+    }
+    if (!has_text && !all_inline) {
+        throw DefinitionError{DefinitionError::Kind::element_content};
+    }
+    std::string out;
+    append_all_text(e, out);
+    return out;
+}
+
+// A whole number as the substring form writes it: optional blanks and sign, digits.
+std::optional<long long> whole_number(std::string_view s) {
+    s = text::trim_view(s);
+    if (s.empty()) {
+        return std::nullopt;
+    }
+    bool negative = false;
+    if (s.front() == '+' || s.front() == '-') {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty() || s.size() > 12) {
+        return std::nullopt;
+    }
+    long long v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        v = v * 10 + (c - '0');
+    }
+    return negative ? -v : v;
+}
+
+// The part of `s` from character position `start` (1 = first), `length` characters long;
+// a start before 1 counts from the first character, a length below 1 gives "".
+std::string substring(std::string_view s, long long start, long long length) {
+    if (start < 1) {
+        start = 1;
+    }
+    if (length < 1) {
+        return {};
+    }
+    std::size_t pos = 0;
+    for (long long i = 1; i < start && pos < s.size(); ++i) {
+        text::next_code_point(s, pos);
+    }
+    const std::size_t from = pos;
+    for (long long i = 0; i < length && pos < s.size(); ++i) {
+        text::next_code_point(s, pos);
+    }
+    return std::string(s.substr(from, pos - from));
+}
+
+// The special forms a node text may take.
+struct Filter {
+    std::string name, attribute, value; // N@@@A===V
+};
+struct Pair {
+    std::string first, second; // N\\\M
+};
+struct Substring {
+    std::string name; // N|||s,l
+    long long start = 0, length = 0;
+};
+
+std::optional<Filter> as_filter(const std::string& j) {
+    const auto at = j.find("@@@");
+    if (at == std::string::npos) {
+        return std::nullopt;
+    }
+    Filter f;
+    f.name = j.substr(0, at);
+    const std::string rest = j.substr(at + 3);
+    const auto eq = rest.find("===");
+    if (eq == std::string::npos) {
+        f.attribute = rest;
+    } else {
+        f.attribute = rest.substr(0, eq);
+        f.value = rest.substr(eq + 3);
+    }
+    return f;
+}
+
+std::optional<Pair> as_pair(const std::string& j) {
+    const auto sep = j.find("\\\\\\");
+    if (sep == std::string::npos) {
+        return std::nullopt;
+    }
+    return Pair{j.substr(0, sep), j.substr(sep + 3)};
+}
+
+std::optional<Substring> as_substring(const std::string& j) {
+    const auto bar = j.find("|||");
+    if (bar == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::string_view numbers = std::string_view(j).substr(bar + 3);
+    const auto comma = numbers.find(',');
+    const auto start =
+        comma == std::string_view::npos ? std::nullopt : whole_number(numbers.substr(0, comma));
+    const auto length =
+        comma == std::string_view::npos ? std::nullopt : whole_number(numbers.substr(comma + 1));
+    if (!start || !length) {
+        throw DefinitionError{DefinitionError::Kind::substring_numbers};
+    }
+    return Substring{j.substr(0, bar), *start, *length};
+}
+
+// Collects results "text;text;..." in document order.
+struct Joined {
+    std::string out;
+    void add(const std::string& t) {
+        out += t;
+        out += ';';
+    }
+};
+
+// The node walker: follows the node texts of a definition down from an article and
+// returns the keyword's text, several results joined by ";".
+std::string walk(const pugi::xml_node& article, const std::array<std::string, 6>& j_in) {
+    int depth = 0;
+    while (depth < 6 && !text::trim_view(j_in[static_cast<std::size_t>(depth)]).empty()) {
+        ++depth;
+    }
+    if (depth == 0) {
+        return {};
+    }
+    // j[1] .. j[depth], 1-based as the levels are counted.
+    std::array<std::string, 7> j;
+    for (int k = 1; k <= depth; ++k) {
+        j[static_cast<std::size_t>(k)] = j_in[static_cast<std::size_t>(k - 1)];
+    }
+    std::array<pugi::xml_node, 7> p;
+    p[0] = article;
+
+    // Level 1: a filter here excludes the article.
+    if (const auto f = as_filter(j[1])) {
+        if (attribute_equals(child(p[0], f->name), f->attribute, f->value)) {
+            return {};
+        }
+        j[1] = f->name;
+    }
+    if (depth == 1) {
+        if (const auto pr = as_pair(j[1])) {
+            return text(child(p[0], pr->first)) + " " + text(child(p[0], pr->second));
+        }
+        if (const auto s = as_substring(j[1])) {
+            return substring(text(child(p[0], s->name)), s->start, s->length);
+        }
+        return text(child(p[0], j[1]));
+    }
+    p[1] = child(p[0], j[1]);
+
+    for (int k = 2;; ++k) {
+        const auto K = static_cast<std::size_t>(k);
+        const bool last = k == depth;
+        if (const auto f = as_filter(j[K])) {
+            Joined joined;
+            if (last) {
+                if (more_than_one_kid(p[K - 1])) {
+                    for (pugi::xml_node c = p[K - 1].first_child(); c; c = c.next_sibling()) {
+                        if (named(c, f->name) && attribute_equals(c, f->attribute, f->value)) {
+                            joined.add(text(c));
+                        }
+                    }
+                    return joined.out;
+                }
+                if (k >= 3 && more_than_one_kid(p[K - 2])) {
+                    for (pugi::xml_node c = p[K - 2].first_child(); c; c = c.next_sibling()) {
+                        if (named(c, j[K - 1])) {
+                            const pugi::xml_node n = child(c, f->name);
+                            if (attribute_equals(n, f->attribute, f->value)) {
+                                joined.add(text(n));
+                            }
+                        }
+                    }
+                    return joined.out;
+                }
+                const pugi::xml_node n = child(p[K - 1], f->name);
+                return attribute_equals(n, f->attribute, f->value) ? text(n) : std::string();
+            }
+            // A filter followed by a further node text X; texts after X are ignored.
+            const std::string& x = j[K + 1];
+            if (k == 2 && more_than_one_kid(p[1])) {
+                for (pugi::xml_node c = p[1].first_child(); c; c = c.next_sibling()) {
+                    if (named(c, f->name) && attribute_equals(c, f->attribute, f->value)) {
+                        joined.add(text(child(c, x)));
+                    }
+                }
+                return joined.out;
+            }
+            if (k >= 3 && more_than_one_kid(p[K - 2])) {
+                for (pugi::xml_node c = p[K - 2].first_child(); c; c = c.next_sibling()) {
+                    const pugi::xml_node n = child(c, f->name);
+                    if (attribute_equals(n, f->attribute, f->value)) {
+                        joined.add(text(child(n, x)));
+                    }
+                }
+                return joined.out;
+            }
+            const pugi::xml_node n = child(p[K - 1], f->name);
+            return attribute_equals(n, f->attribute, f->value) ? text(child(n, x)) : std::string();
+        }
+        if (!last) {
+            p[K] = child(p[K - 1], j[K]);
+            continue;
+        }
+        // The last level: pair, substring or plain name.
+        if (const auto pr = as_pair(j[K])) {
+            if (k >= 3 && more_than_one_kid(p[K - 2])) {
+                Joined joined;
+                for (pugi::xml_node c = p[K - 2].first_child(); c; c = c.next_sibling()) {
+                    if (named(c, j[K - 1])) {
+                        joined.add(text(child(c, pr->first)) + " " + text(child(c, pr->second)));
+                    }
+                }
+                return joined.out;
+            }
+            return text(child(p[K - 1], pr->first)) + " " + text(child(p[K - 1], pr->second));
+        }
+        if (const auto s = as_substring(j[K])) {
+            return substring(text(child(p[K - 1], s->name)), s->start, s->length);
+        }
+        if (more_than_one_kid(p[K - 1])) {
+            Joined joined;
+            for (pugi::xml_node c = p[K - 1].first_child(); c; c = c.next_sibling()) {
+                if (named(c, j[K])) {
+                    joined.add(text(c));
+                }
+            }
+            return joined.out;
+        }
+        if (k >= 3 && more_than_one_kid(p[K - 2])) {
+            Joined joined;
+            for (pugi::xml_node c = p[K - 2].first_child(); c; c = c.next_sibling()) {
+                if (named(c, j[K - 1])) {
+                    joined.add(text(child(c, j[K])));
+                }
+            }
+            return joined.out;
+        }
+        return text(child(p[K - 1], j[K]));
+    }
+}
+
+// Writes the subject headings of one article of the format "PubMed": the descriptors and
+// qualifiers of each heading element, major or minor by the topic attribute.
+void write_headings(const pugi::xml_node& article, const store::Definition& d,
+                    const std::string& wenzhangha, ValueSink& sink) {
+    const auto& j = d.jiedian;
+    const pugi::xml_node list = child(child(article, j[0]), j[1]);
+    auto put = [&](std::string_view key, const std::string& value) {
+        sink.write(wenzhangha, key, text::trim(text::substitute_apostrophes(value)));
+    };
+    std::vector<std::string> major_d, minor_d, major_q, minor_q;
+    for (pugi::xml_node h = list.first_child(); h; h = h.next_sibling()) {
+        if (!named(h, j[2])) {
+            continue;
+        }
+        major_d.clear();
+        minor_d.clear();
+        major_q.clear();
+        minor_q.clear();
+        for (pugi::xml_node e = h.first_child(); e; e = e.next_sibling()) {
+            const bool descriptor = named(e, j[3]);
+            if (!descriptor && !named(e, j[4])) {
+                continue;
+            }
+            std::string t = text(e);
+            if (text::trim_view(t).empty()) {
+                continue; // an empty descriptor or qualifier counts as none
+            }
+            const bool major = attribute_equals(e, j[5], "Y");
+            auto& to = descriptor ? (major ? major_d : minor_d) : (major ? major_q : minor_q);
+            to.push_back(std::move(t));
+        }
+        const bool no_qualifiers = major_q.empty() && minor_q.empty();
+        for (const auto& dn : major_d) {
+            put(major_without_sub, dn);
+            if (no_qualifiers) {
+                put(major_with_sub, dn);
+            }
+            for (const auto& q : major_q) {
+                put(major_with_sub, dn + " / " + q);
+            }
+            for (const auto& q : minor_q) {
+                put(major_with_sub, dn + " / " + q);
+            }
+        }
+        for (const auto& dn : minor_d) {
+            if (!minor_q.empty() || no_qualifiers) {
+                put(minor_without_sub, dn);
+            }
+            if (no_qualifiers) {
+                put(minor_with_sub, dn);
+                continue;
+            }
+            if (!major_q.empty()) {
+                put(major_without_sub, dn);
+                for (const auto& q : major_q) {
+                    put(major_with_sub, dn + " / " + q);
+                }
+            }
+            for (const auto& q : minor_q) {
+                put(minor_with_sub, dn + " / " + q);
+            }
+        }
+    }
+}
+
+// Cuts a walked text into values at ";" and writes them under the definition's name.
+void write_values(std::string t, const std::string& keyword, const std::string& wenzhangha,
+                  ValueSink& sink) {
+    if (!t.empty() && t.back() != ';') {
+        t += ';';
+    }
+    t = text::substitute_apostrophes(t);
+    if (text::trim_view(t).empty()) {
+        return;
+    }
+    const bool lower = keyword == "语种";
+    std::string_view rest = t;
+    if (keyword == "作者") {
+        const std::string first = text::trim(rest.substr(0, rest.find(';')));
+        if (!first.empty()) {
+            sink.write(wenzhangha, "第一作者", first);
+        }
+    }
+    for (auto semi = rest.find(';'); semi != std::string_view::npos; semi = rest.find(';')) {
+        std::string value = text::trim(rest.substr(0, semi));
+        rest.remove_prefix(semi + 1);
+        if (value.empty()) {
+            continue; // an empty value would be removed at the end of the run
+        }
+        if (lower) {
+            value = text::ascii_lower(value);
+        }
+        sink.write(wenzhangha, keyword, value);
+    }
+}
+
+std::string keyword_message(const std::string& keyword, DefinitionError::Kind kind) {
+    return std::string(msg::xml_keyword_before) + keyword +
+           (kind == DefinitionError::Kind::element_content ? msg::xml_element_content_after
+                                                           : msg::xml_substring_numbers_after);
+}
+
+// Parses the decoded text in place and reads its articles.
+FileOutcome extract_decoded(std::string& buffer, const std::string& shown_path,
+                            const ExtractionFormat& format, ArticleCounter& counter,
+                            ValueSink& sink, Progress& progress) {
+    const FileOutcome not_xml{FileOutcome::Kind::skipped, std::string(msg::xml_not_xml_before) +
+                                                              shown_path + msg::xml_not_xml_after};
+    pugi::xml_document doc;
+    const pugi::xml_parse_result parsed =
+        doc.load_buffer_inplace(buffer.data(), buffer.size(), parse_options, pugi::encoding_utf8);
+    if (!parsed) {
+        return not_xml;
+    }
+    // Well-formed XML has exactly one document element.
+    int elements = 0;
+    for (pugi::xml_node c = doc.first_child(); c; c = c.next_sibling()) {
+        if (c.type() == pugi::node_element) {
+            ++elements;
+        }
+    }
+    if (elements != 1) {
+        return not_xml;
+    }
+
+    const pugi::xml_node root = doc.document_element();
+    const std::string article_name =
+        format.article_node ? format.article_node->jiedian[0] : std::string();
+    const bool headings = format.geshi == "PubMed" && format.subject_headings.has_value();
+    progress.set_maximum(kid_count(root));
+
+    const std::string* current_keyword = nullptr;
+    try {
+        long long position = 1;
+        std::string wenzhangha;
+        for (pugi::xml_node k = root.first_child(); k; k = k.next_sibling()) {
+            if (!article_name.empty() && named(k, article_name)) {
+                if (format.article_number) {
+                    current_keyword = &format.article_number->guanjianzi;
+                    std::string t = walk(k, format.article_number->jiedian);
+                    const auto semi = t.find(';');
+                    wenzhangha = semi == std::string::npos ? std::move(t) : t.substr(0, semi);
+                } else {
+                    ++counter.value;
+                    char number[32];
+                    std::snprintf(number, sizeof number, "%010lld", counter.value);
+                    wenzhangha = number;
+                }
+                for (const auto& d : format.walked) {
+                    current_keyword = &d.guanjianzi;
+                    write_values(walk(k, d.jiedian), d.guanjianzi, wenzhangha, sink);
+                }
+                if (headings) {
+                    current_keyword = &format.subject_headings->guanjianzi;
+                    write_headings(k, *format.subject_headings, wenzhangha, sink);
+                }
+            }
+            progress.set_position(position++);
+            progress.pump();
+        }
+    } catch (const DefinitionError& e) {
+        return {FileOutcome::Kind::stopped,
+                keyword_message(current_keyword ? *current_keyword : std::string(), e.kind)};
+    }
+    return {};
+}
+
+} // namespace
+
+FileOutcome XmlExtractor::extract_file(const std::filesystem::path& file,
+                                       const std::string& shown_path,
+                                       const ExtractionFormat& format, ArticleCounter& counter,
+                                       ValueSink& sink, Progress& progress) const {
+    std::string buffer;
+    {
+        std::string bytes;
+        std::ifstream in(file, std::ios::binary);
+        if (in) {
+            in.seekg(0, std::ios::end);
+            const auto size = in.tellg();
+            in.seekg(0, std::ios::beg);
+            if (size > 0) {
+                bytes.resize(static_cast<std::size_t>(size));
+                in.read(bytes.data(), size);
+            }
+        }
+        if (!in) {
+            return {FileOutcome::Kind::stopped, std::string(msg::xml_cannot_read_before) +
+                                                    file.string() + msg::xml_cannot_read_after};
+        }
+        buffer = text::decode_xml(bytes);
+    }
+    return extract_decoded(buffer, shown_path, format, counter, sink, progress);
+}
+
+FileOutcome XmlExtractor::extract_bytes(std::string_view bytes, const std::string& shown_path,
+                                        const ExtractionFormat& format, ArticleCounter& counter,
+                                        ValueSink& sink, Progress& progress) const {
+    std::string buffer = text::decode_xml(bytes);
+    return extract_decoded(buffer, shown_path, format, counter, sink, progress);
+}
+
+} // namespace lumacite::extract
