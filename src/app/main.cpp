@@ -1,44 +1,58 @@
-// lumacite [--home DIR] [--no-splash]: the desktop program.
+// lumacite [--home DIR] [--no-splash]: the desktop program. The splash is also skipped
+// when the environment variable LUMACITE_NO_SPLASH is set.
+#include "app/qt_prompter.h"
+#include "app/zhu.h"
 #include "messages.h"
 #include "store/catalogue.h"
 #include "store/program_folder.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
-#include <QMessageBox>
+#include <QFont>
 #include <QStringList>
+
+#include <cstdlib>
 
 using namespace lumacite;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(msg::application_title));
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("SimSun"), QString::fromUtf8("宋体"),
+                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    font.setPixelSize(12);
+    QApplication::setFont(font);
 
     std::string home;
+    bool splash = std::getenv("LUMACITE_NO_SPLASH") == nullptr;
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--home") && i + 1 < args.size()) {
             home = args[++i].toStdString();
         } else if (args[i].startsWith(QStringLiteral("--home="))) {
             home = args[i].mid(7).toStdString();
+        } else if (args[i] == QStringLiteral("--no-splash")) {
+            splash = false;
         }
     }
-    std::filesystem::path catalogue_path;
+
+    app::QtPrompter prompter;
+    std::filesystem::path folder;
     try {
-        const auto folder = store::resolve_program_folder(home);
-        catalogue_path = store::prepare_program_folder(
-            folder, store::shipped_catalogue(store::executable_folder()));
-        store::Catalogue::open(catalogue_path);
+        folder = store::resolve_program_folder(home);
+        store::prepare_program_folder(folder, store::shipped_catalogue(store::executable_folder()));
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QString::fromUtf8(msg::caption),
-                              QString::fromUtf8(e.what()));
+        prompter.refuse(e.what());
         return 3;
     }
-    QMainWindow window;
-    window.setWindowTitle(QString::fromUtf8(msg::window_caption));
-    window.setCentralWidget(new QLabel(QString::fromStdString(catalogue_path.string())));
-    window.resize(890, 530);
-    window.show();
+    std::unique_ptr<app::TForm_zhu> window;
+    try {
+        window = std::make_unique<app::TForm_zhu>(folder, prompter, app::StartOptions{splash});
+    } catch (const store::CatalogueError& e) {
+        prompter.refuse(std::string(msg::catalogue_cannot_open) + e.what());
+        return 3;
+    }
+    prompter.set_parent(window.get());
+    window->show();
     return QApplication::exec();
 }

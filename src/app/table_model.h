@@ -1,0 +1,92 @@
+// Grid models. TableModel shows rows that live elsewhere (a vector of catalogue rows, a
+// workspace table) through two callables, so no grid copies its data into items.
+// StringGridModel is a grid of text cells addressed by (column, row), with fixed
+// (header) rows and columns, for the matrix grids.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QTableView>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lumacite::app {
+
+struct GridColumn {
+    QString title;
+    int width = 0; // pixels; 0 lets the column stretch to the grid's end
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+};
+
+class TableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using RowCount = std::function<long long()>;
+    // Text of a cell (row from 0, column index into the columns); UTF-8.
+    using Cell = std::function<std::string(long long row, int column)>;
+
+    explicit TableModel(std::vector<GridColumn> columns, QObject* parent = nullptr);
+
+    // Binds the model to its data and shows it from the top. An unbound model is empty.
+    void bind(RowCount rows, Cell cell);
+    void unbind();
+    // Shows the data again after it changed where it lives.
+    void refresh();
+
+    const std::vector<GridColumn>& columns() const { return columns_; }
+    // Changes a column title (the sort mark of the values grid).
+    void set_title(int column, const QString& title);
+    QString title(int column) const;
+    // Titles drawn in bold.
+    void set_bold_titles(bool bold) { bold_titles_ = bold; }
+
+    // Column widths of the model applied to a view; the last unsized column stretches.
+    static void apply_widths(QTableView* view);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::vector<GridColumn> columns_;
+    RowCount rows_;
+    Cell cell_;
+    bool bold_titles_ = false;
+};
+
+class StringGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    StringGridModel(int columns, int rows, int fixed_columns, int fixed_rows,
+                    QObject* parent = nullptr);
+
+    int column_count() const { return columns_; }
+    int row_count() const { return rows_; }
+    // Resizing keeps the cells inside the new size; new cells are empty.
+    void set_size(int columns, int rows);
+    void set_column_count(int columns) { set_size(columns, rows_); }
+    void set_row_count(int rows) { set_size(columns_, rows); }
+    QString cell(int column, int row) const;
+    void set_cell(int column, int row, const QString& text);
+    // Empties every cell, keeping the size.
+    void clear_cells();
+    int fixed_columns() const { return fixed_columns_; }
+    int fixed_rows() const { return fixed_rows_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    int columns_;
+    int rows_;
+    int fixed_columns_;
+    int fixed_rows_;
+    std::vector<QString> cells_; // row-major, rows_ x columns_
+};
+
+} // namespace lumacite::app

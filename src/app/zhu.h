@@ -1,0 +1,286 @@
+// TForm_zhu, the main window: the side panel with its four hot spots, the navigation
+// bar, the five pages (管理员, 项目, 提取, 统计, 矩阵) with every control, the page tabs,
+// the window geometry kept in the settings file, and the start of long jobs in the job
+// dialog.
+//
+// Construction and navigation live in zhu.cpp. Each page's command handlers live in a
+// file of their own: zhu_admin.cpp (formats and keyword definitions), zhu_projects.cpp
+// (projects), zhu_extract.cpp (document list, extraction, values browser, article
+// basket), zhu_stats.cpp (statistics), zhu_matrix.cpp (matrices). Every button, list and
+// menu item is connected to its handler by the constructor.
+#pragma once
+
+#include "app/prompter.h"
+#include "app/table_model.h"
+#include "app/up_down.h"
+#include "app/zhuangtaitiao.h"
+#include "store/catalogue.h"
+#include "store/settings.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lumacite::app {
+
+struct StartOptions {
+    bool show_splash = true;
+};
+
+class TForm_zhu : public QMainWindow {
+    Q_OBJECT
+public:
+    // Builds the window and starts it: splash, tabs, geometry from the settings file,
+    // catalogue, format lists, project list with its first project selected. Throws
+    // store::CatalogueError (naming the file) when the catalogue cannot be opened.
+    TForm_zhu(std::filesystem::path program_folder, Prompter& prompter, StartOptions options = {},
+              QWidget* parent = nullptr);
+    ~TForm_zhu() override;
+
+    // ---- Program state ---------------------------------------------------------------
+    const std::filesystem::path program_folder; // no trailing separator
+    const std::filesystem::path settings_file;  // program folder / lumacite.ini
+    Prompter& prompter;
+    std::optional<store::Catalogue> catalogue; // open once construction has finished
+
+    // Rows of the catalogue as the grids show them.
+    std::vector<store::Definition> geshi_rows; // ADOQuery_geshi (DBGrid1)
+    std::vector<store::Project> xiangmu_rows;  // ADOQuery_xiangmu (DBGrid2)
+    std::vector<store::Document> wenxian_rows; // ADOQuery_wenxian (DBGrid3)
+
+    // The selected project (current row of the project grid); null when none.
+    const store::Project* selected_project() const;
+    int project_row() const;
+    // The selected document entry; null when none.
+    const store::Document* selected_document() const;
+    int document_row() const;
+    // The format type of the selected project: leixing of its format; "" when none.
+    std::string selected_format_type() const;
+    // The folder of a project: program folder / number.
+    std::filesystem::path project_folder(const std::string& bianhao) const;
+
+    // Re-reads the project list and makes row `row` (clamped) current, which runs the
+    // project selection. -1 keeps no row.
+    void open_project_query(int row = 0);
+    // Re-reads the selected project's document entries and makes `row` current.
+    void open_document_query(int row = 0);
+    // Clears and refills both format lists from the catalogue.
+    void fill_format_lists();
+
+    // Set while the three keyword lists are refilled; their change handlers then do nothing.
+    bool filling_keywords = false;
+
+    // The text lines of the matrices for the matrix export (invisible lists).
+    std::vector<std::string> ListBox_cipian{"临时存储"};
+    std::vector<std::string> ListBox_gongxian;
+
+    // ---- Jobs ----------------------------------------------------------------------
+    // The job bodies by job kind; the constructor registers the four bodies below.
+    std::map<std::string, JobBody> job_bodies;
+    void register_job(const std::string& kind, JobBody body) { job_bodies[kind] = std::move(body); }
+    // Runs a job in the modal job dialog: title in Label1, kind in Label2.
+    void run_job(const std::string& title, const std::string& kind);
+    // Shows the job dialog without making it modal, kind "不关闭", gauge at 0, for a
+    // command that drives the gauge itself; the command releases it when done.
+    std::unique_ptr<TForm_zhuangtaitiao> start_caller_driven(const std::string& title);
+    // The one job dialog that exists, if any.
+    TForm_zhuangtaitiao* job_dialog = nullptr;
+
+    void extract_job(TForm_zhuangtaitiao& dialog);
+    void statistics_job(TForm_zhuangtaitiao& dialog);
+    void word_document_job(TForm_zhuangtaitiao& dialog);
+    void cooccurrence_job(TForm_zhuangtaitiao& dialog);
+
+    // ---- Frame ---------------------------------------------------------------------
+    QWidget* Panel_left;
+    QLabel* Image_title;   // title picture with the four circular labels
+    QLabel* Image_credits; // credits picture
+    QToolButton*
+        SpeedButton_hot[4]; // hot spots over 项目, 提取, 统计, 矩阵 ("SpeedButton_hot1".."4")
+    QWidget* Panel_top;
+    QLabel* Label_daohang;
+    QToolButton* SpeedButton_tuichu; // "退出系统"
+    QTabBar* TabSet1;
+    QStackedWidget* Notebook1;
+
+    // ---- Page 0 管理员 -------------------------------------------------------------------
+    QStackedWidget* Notebook2;
+    QTabBar* TabSet2;
+    QComboBox* ComboBox_geshi; // "·格式定义："
+    QToolButton* SpeedButton1; // 增加 format
+    QToolButton* SpeedButton2; // 删除 format
+    QToolButton* SpeedButton3; // 修改 format
+    QTableView* DBGrid1;       // keyword definitions of the chosen format
+    TableModel* DBGrid1_model;
+    QToolButton* SpeedButton4; // 增加 keyword definition
+    QToolButton* SpeedButton5; // 删除 keyword definition
+    QToolButton* SpeedButton6; // 修改 keyword definition
+
+    // ---- Page 1 项目 ---------------------------------------------------------------------
+    QTableView* DBGrid2; // projects
+    TableModel* DBGrid2_model;
+    QLineEdit* Edit1;            // "·项目编号："
+    QComboBox* ComboBox_geshi_2; // "·格式类型："
+    QPlainTextEdit* Memo1;       // "·项目说明："
+    QToolButton* SpeedButton9;   // 增加 project
+    QToolButton* SpeedButton10;  // 删除 project
+
+    // ---- Page 2 提取 ---------------------------------------------------------------------
+    QTableView* DBGrid3; // document entries
+    TableModel* DBGrid3_model;
+    QToolButton* SpeedButton13; // 选择文档
+    QToolButton* SpeedButton14; // 选择目录
+    QToolButton* SpeedButton15; // 移除文档
+    QComboBox* ComboBox1;       // "·关键字段："
+    QLabel* Label3;             // value count
+    QRadioButton* RadioButton1; // 全部
+    QRadioButton* RadioButton2; // 仅同值
+    QLineEdit* Edit2;           // "文章号定位："
+    QToolButton* SpeedButton16; // 提取
+    QTableView* DBGrid6;        // extracted values (文章号, 值)
+    TableModel* DBGrid6_model;
+    QToolButton* SpeedButton17; // 摘除
+    QToolButton* SpeedButton18; // 修改
+    QToolButton* SpeedButton19; // 全部导出 (pops up PopupMenu4)
+    QToolButton* SpeedButton23; // 导出 (pops up PopupMenu3)
+    QListWidget* ListBox2;      // article basket
+    QMenu* PopupMenu3;          // article information export of the basket
+    QAction* MenuItem4;         // 导出至txt文本
+    QAction* MenuItem6;         // 导出至excel
+    QMenu* PopupMenu4;          // export of all values of the keyword
+    QAction* MenuItem7;         // 导出至txt文本
+    QAction* MenuItem8;         // 导出至excel
+
+    // ---- Page 3 统计 ---------------------------------------------------------------------
+    QComboBox* ComboBox3;       // "·关键字："
+    QToolButton* SpeedButton11; // 统计
+    QLineEdit* Edit4;           // "·频次阈值："
+    UpDown* UpDown2;
+    QToolButton* SpeedButton12; // 导出至Excel
+    QTableView* DBGrid5;        // statistics rows
+    TableModel* DBGrid5_model;
+    QMenu* PopupMenu1;
+    QAction* txt1;   // 导出至txt文本
+    QAction* excel1; // 导出至excel
+
+    // ---- Page 4 矩阵 ---------------------------------------------------------------------
+    QLabel* Label4; // "·关键字："
+    QComboBox* ComboBox2;
+    QLabel* Label9;   // "·频次阈值："
+    QLabel* Label13;  // "≥"
+    QLineEdit* Edit3; // lower bound
+    UpDown* UpDown1;
+    QLabel* Label12;  // "≤"
+    QLineEdit* Edit5; // upper bound
+    UpDown* UpDown3;
+    QToolButton* SpeedButton7; // 生成
+    QToolButton* SpeedButton8; // 导出矩阵至Txt
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;      // 词篇矩阵
+    QWidget* TabSheet2;      // 共现矩阵
+    QTableView* StringGrid1; // word-document matrix
+    StringGridModel* StringGrid1_cells;
+    QTableView* StringGrid2; // co-occurrence matrix
+    StringGridModel* StringGrid2_cells;
+    QMenu* PopupMenu2;
+    QAction* MenuItem1; // 导出至txt文本
+    QAction* MenuItem3; // 导出至excel
+
+public slots:
+    // ---- Navigation (zhu.cpp) ------------------------------------------------------
+    void TabSet1Click(int index);
+    void TabSet2Click(int index);
+    // Hot spot n (1..4): the same as clicking tab n.
+    void hot_spot_click(int n);
+
+    // ---- 管理员 (zhu_admin.cpp) ----------------------------------------------------
+    void ComboBox_geshiChange(int index);
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+
+    // ---- 项目 (zhu_projects.cpp) -----------------------------------------------------
+    void ADOQuery_xiangmuAfterScroll();
+    void SpeedButton9Click();
+    void SpeedButton10Click();
+    void Edit1Exit();
+    void ComboBox_geshi_2Change(int index);
+    void Memo1Exit();
+
+    // ---- 提取 (zhu_extract.cpp) ------------------------------------------------------
+    void ADOQuery_wenxianAfterScroll();
+    void SpeedButton13Click();
+    void SpeedButton14Click();
+    void SpeedButton15Click();
+    void SpeedButton16Click();
+    void ComboBox1Change(int index);
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void DBGrid6TitleClick(int column);
+    void DBGrid6DblClick();
+    void Edit2Exit();
+    void ListBox2DblClick();
+    void SpeedButton17Click();
+    void SpeedButton18Click();
+    void SpeedButton19Click();
+    void SpeedButton23Click();
+    void MenuItem4Click();
+    void MenuItem6Click();
+    void MenuItem7Click();
+    void MenuItem8Click();
+
+    // ---- 统计 (zhu_stats.cpp) ----------------------------------------------------------
+    void ComboBox3Change(int index);
+    void SpeedButton11Click();
+    void SpeedButton12Click();
+    void txt1Click();
+    void excel1Click();
+
+    // ---- 矩阵 (zhu_matrix.cpp) ---------------------------------------------------------
+    void ComboBox2Change(int index);
+    void SpeedButton7Click();
+    void SpeedButton8Click();
+    void MenuItem1Click();
+    void MenuItem3Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_frame();
+    QWidget* build_admin_page();
+    QWidget* build_projects_page();
+    QWidget* build_extract_page();
+    QWidget* build_stats_page();
+    QWidget* build_matrix_page();
+    void connect_handlers();
+    void restore_geometry();
+    void show_page(int index);
+    void set_current_row(QTableView* view, int row);
+
+    bool in_tab_click_ = false;
+};
+
+} // namespace lumacite::app

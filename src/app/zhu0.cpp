@@ -1,0 +1,38 @@
+#include "app/zhu0.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace lumacite::app {
+
+TForm0::TForm0(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("TForm0"));
+    setFixedSize(892, 586);
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, 892, 586);
+    Image1->setScaledContents(true);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/splash.jpg")));
+    // A click on the picture reaches the window.
+    Image1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(10000);
+    connect(Timer1, &QTimer::timeout, this, &QDialog::accept);
+    Timer1->start();
+}
+
+void TForm0::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    accept();
+}
+
+} // namespace lumacite::app

@@ -1,0 +1,22 @@
+// TForm0, the splash window: borderless, centred on the screen, one stretched picture of
+// the product title. It closes when the picture is clicked or after 10 seconds.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QTimer>
+
+namespace lumacite::app {
+
+class TForm0 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm0(QWidget* parent = nullptr);
+    QLabel* Image1;
+    QTimer* Timer1;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+} // namespace lumacite::app

@@ -1,0 +1,93 @@
+// Extraction page: the document list, the Extract command, the values browser with its
+// article basket, value editing and the value and article exports.
+#include "app/zhu.h"
+
+#include <QCursor>
+
+namespace lumacite::app {
+
+void TForm_zhu::ADOQuery_wenxianAfterScroll() {
+    // Document scroll (value count back to "0"): filled by the document list feature.
+}
+
+void TForm_zhu::SpeedButton13Click() {
+    // Register a document file: filled by the document list feature.
+}
+
+void TForm_zhu::SpeedButton14Click() {
+    // Register a directory with an extension: filled by the document list feature.
+}
+
+void TForm_zhu::SpeedButton15Click() {
+    // Remove a document entry: filled by the document list feature.
+}
+
+void TForm_zhu::SpeedButton16Click() {
+    // The Extract command: filled by the extraction feature.
+}
+
+void TForm_zhu::extract_job(TForm_zhuangtaitiao&) {
+    // Job "提取": filled by the extraction feature.
+}
+
+void TForm_zhu::ComboBox1Change(int) {
+    // Choosing a keyword in the values browser: filled by the values browser feature.
+}
+
+void TForm_zhu::RadioButton1Click() {
+    // Filter "全部": filled by the values browser feature.
+}
+
+void TForm_zhu::RadioButton2Click() {
+    // Filter "仅同值": filled by the values browser feature.
+}
+
+void TForm_zhu::DBGrid6TitleClick(int) {
+    // Sort by value: filled by the values browser feature.
+}
+
+void TForm_zhu::DBGrid6DblClick() {
+    // Article number into the basket: filled by the values browser feature.
+}
+
+void TForm_zhu::Edit2Exit() {
+    // Locate an article number: filled by the values browser feature.
+}
+
+void TForm_zhu::ListBox2DblClick() {
+    // Remove a basket entry: filled by the values browser feature.
+}
+
+void TForm_zhu::SpeedButton17Click() {
+    // Value removal dialog: filled by the value editing feature.
+}
+
+void TForm_zhu::SpeedButton18Click() {
+    // Value dialog: filled by the value editing feature.
+}
+
+void TForm_zhu::SpeedButton19Click() {
+    PopupMenu4->popup(QCursor::pos());
+}
+
+void TForm_zhu::SpeedButton23Click() {
+    PopupMenu3->popup(QCursor::pos());
+}
+
+void TForm_zhu::MenuItem4Click() {
+    // Basket articles to a text report: filled by the article information export.
+}
+
+void TForm_zhu::MenuItem6Click() {
+    // Basket articles to a workbook: filled by the article information export.
+}
+
+void TForm_zhu::MenuItem7Click() {
+    // All values of the keyword to a text file: filled by the value export.
+}
+
+void TForm_zhu::MenuItem8Click() {
+    // All values of the keyword to a workbook: filled by the value export.
+}
+
+} // namespace lumacite::app
