@@ -1,0 +1,261 @@
+#include "store/dbase.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace lumacite::store;
+using lumacite::testing::read_file;
+using lumacite::testing::TempDir;
+using lumacite::testing::write_file;
+
+namespace {
+
+std::vector<DbaseField> small_layout() {
+    return {DbaseField::character("name", 10), DbaseField::integer("n", 5)};
+}
+
+std::uint32_t header_count(const std::string& bytes) {
+    return static_cast<unsigned char>(bytes[4]) | static_cast<unsigned char>(bytes[5]) << 8 |
+           static_cast<unsigned char>(bytes[6]) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[7])) << 24;
+}
+
+void set_header_count(const std::filesystem::path& file, std::uint32_t n) {
+    std::string bytes = read_file(file);
+    for (int i = 0; i < 4; ++i) {
+        bytes[4 + static_cast<std::size_t>(i)] = static_cast<char>((n >> (8 * i)) & 0xFF);
+    }
+    write_file(file, bytes);
+}
+
+std::vector<std::string> names(DbaseTable& t) {
+    std::vector<std::string> out;
+    t.for_each([&](const DbaseRecordView& r) { out.push_back(r.text(0)); });
+    return out;
+}
+
+TEST(Dbase, HeaderAndDescriptorsAreDbaseThreeWithTheChineseDriver) {
+    TempDir dir;
+    const auto file = dir / "t.dbf";
+    DbaseTable::create(file,
+                       {DbaseField::character("wenzhangha", 50), DbaseField::integer("xuhao")})
+        .close();
+    const std::string b = read_file(file);
+    ASSERT_EQ(b.size(), 32u + 2 * 32 + 1 + 1); // header, two descriptors, 0x0D, end marker
+    EXPECT_EQ(b[0], '\x03');
+    EXPECT_EQ(header_count(b), 0u);
+    EXPECT_EQ(static_cast<unsigned char>(b[8]) | static_cast<unsigned char>(b[9]) << 8, 97);
+    EXPECT_EQ(static_cast<unsigned char>(b[10]) | static_cast<unsigned char>(b[11]) << 8,
+              1 + 50 + 11);
+    EXPECT_EQ(static_cast<unsigned char>(b[29]), 0x7A);
+    EXPECT_EQ(b.substr(32, 11), std::string("wenzhangha\0", 11));
+    EXPECT_EQ(b[32 + 11], 'C');
+    EXPECT_EQ(static_cast<unsigned char>(b[32 + 16]), 50);
+    EXPECT_EQ(b.substr(64, 6), std::string("xuhao\0", 6));
+    EXPECT_EQ(b[64 + 11], 'N');
+    EXPECT_EQ(static_cast<unsigned char>(b[64 + 16]), 11);
+    EXPECT_EQ(b[96], '\x0D');
+    EXPECT_EQ(b[97], '\x1A');
+
+    DbaseTable t = DbaseTable::open(file);
+    EXPECT_FALSE(t.was_repaired());
+    EXPECT_EQ(t.layout().fields(), (std::vector<DbaseField>{DbaseField::character("wenzhangha", 50),
+                                                            DbaseField::integer("xuhao")}));
+    EXPECT_EQ(t.layout().index("XUHAO"), 1u);
+    EXPECT_THROW(t.layout().index("zhi"), DbaseError);
+}
+
+TEST(Dbase, TextIsGb18030BlankPaddedAndIntegersRightAligned) {
+    TempDir dir;
+    const auto file = dir / "t.dbf";
+    {
+        DbaseTable t = DbaseTable::create(file, small_layout());
+        t.append({std::string_view("张三"), 42LL});
+        t.append({std::string_view("ab"), std::string_view(" 7 ")}); // text into N
+        t.append({});                                                // all blank
+        t.close();
+    }
+    const std::string b = read_file(file);
+    const std::size_t data = 32 + 2 * 32 + 1;
+    EXPECT_EQ(header_count(b), 3u);
+    EXPECT_EQ(b.substr(data, 16), std::string(" \xD5\xC5\xC8\xFD      ") + "   42");
+    EXPECT_EQ(b.substr(data + 16, 16), " ab            7");
+    EXPECT_EQ(b.substr(data + 32, 16), std::string(16, ' '));
+    EXPECT_EQ(b.back(), '\x1A');
+
+    DbaseTable t = DbaseTable::open(file);
+    auto r = t.read(0);
+    EXPECT_EQ(r.view().text(0), "张三");
+    EXPECT_EQ(r.view().integer(1), 42);
+    EXPECT_EQ(t.read(1).view().integer(1), 7);
+    EXPECT_EQ(t.read(2).view().integer(1), std::nullopt);
+    EXPECT_EQ(t.read(2).view().text(0), "");
+    EXPECT_THROW(t.read(3), DbaseError);
+}
+
+TEST(Dbase, LongTextIsCutWithoutSplittingACharacter) {
+    TempDir dir;
+    DbaseTable t = DbaseTable::create(dir / "t.dbf", {DbaseField::character("s", 5)});
+    // U+20000 takes four bytes in GB18030, 张 takes two.
+    t.append({std::string_view("ab\U00020000")}); // 2 + 4 > 5: the character goes
+    t.append({std::string_view("a\U00020000")});  // exactly 5
+    t.append({std::string_view("abcd张")});       // 4 + 2 > 5
+    t.append({std::string_view("\U00020000\U00020000")});
+    EXPECT_EQ(t.read(0).view().raw(0), "ab   ");
+    EXPECT_EQ(t.read(1).view().text(0), "a\U00020000");
+    EXPECT_EQ(t.read(1).view().raw(0), "a\x95\x32\x82\x36");
+    EXPECT_EQ(t.read(2).view().raw(0), "abcd ");
+    EXPECT_EQ(t.read(3).view().text(0), "\U00020000");
+}
+
+TEST(Dbase, BadValuesAndBadFilesAreErrors) {
+    TempDir dir;
+    DbaseTable t = DbaseTable::create(dir / "t.dbf", small_layout());
+    EXPECT_THROW(t.append({std::string_view("x"), 123456LL}), DbaseError); // 6 digits in N5
+    EXPECT_THROW(t.append({std::string_view("x"), std::string_view("12a")}), DbaseError);
+    EXPECT_THROW(t.append({std::string_view("x"), 1LL, 2LL}), DbaseError); // three values
+    EXPECT_EQ(t.record_count(), 0u);
+    EXPECT_THROW(DbaseTable::create(dir / "t.dbf", small_layout()), DbaseError);
+    EXPECT_THROW(DbaseTable::create(dir / "u.dbf", {DbaseField::character("elevenchars", 5)}),
+                 DbaseError);
+
+    write_file(dir / "text.dbf", "this is not a table at all, only some text\n");
+    EXPECT_THROW(DbaseTable::open(dir / "text.dbf"), DbaseError);
+    EXPECT_THROW(DbaseTable::open(dir / "missing.dbf"), DbaseError);
+}
+
+TEST(Dbase, RecordsReachTheFileBeforeTheCountIncludesThem) {
+    TempDir dir;
+    const auto file = dir / "t.dbf";
+    DbaseTable t = DbaseTable::create(file, {DbaseField::character("s", 254)});
+    // More than one batch of appends, never flushed by hand.
+    for (int i = 0; i < 6000; ++i) {
+        t.append({std::string_view(std::to_string(i))});
+    }
+    const std::string b = read_file(file);
+    const std::uint32_t counted = header_count(b);
+    EXPECT_GT(counted, 0u);
+    EXPECT_LT(counted, 6000u);
+    EXPECT_GE(b.size(), 32u + 32 + 1 + counted * 255u); // every counted record is there
+    EXPECT_EQ(t.record_count(), 6000u);
+    t.flush();
+    EXPECT_EQ(header_count(read_file(file)), 6000u);
+    EXPECT_EQ(t.read(5999).view().text(0), "5999");
+}
+
+TEST(Dbase, OpeningRepairsTheCountAfterACrash) {
+    TempDir dir;
+    const auto file = dir / "t.dbf";
+    {
+        DbaseTable t = DbaseTable::create(file, small_layout());
+        for (int i = 0; i < 5; ++i) {
+            t.append({std::string_view("r" + std::to_string(i)), static_cast<long long>(i)});
+        }
+    }
+    const std::size_t data = 32 + 2 * 32 + 1;
+
+    // Five records written, the count still says three: the rows are kept.
+    set_header_count(file, 3);
+    {
+        DbaseTable t = DbaseTable::open(file);
+        EXPECT_TRUE(t.was_repaired());
+        EXPECT_EQ(t.record_count(), 5u);
+        EXPECT_EQ(names(t), (std::vector<std::string>{"r0", "r1", "r2", "r3", "r4"}));
+    }
+    EXPECT_EQ(header_count(read_file(file)), 5u);
+
+    // A half-written sixth record without end marker: cut off, the five stay.
+    std::string b = read_file(file);
+    b.pop_back(); // end marker
+    b += " r5  ";
+    write_file(file, b);
+    {
+        DbaseTable t = DbaseTable::open(file);
+        EXPECT_TRUE(t.was_repaired());
+        EXPECT_EQ(t.record_count(), 5u);
+        t.append({std::string_view("r6"), 6LL});
+        EXPECT_EQ(names(t).back(), "r6");
+    }
+    b = read_file(file);
+    EXPECT_EQ(b.size(), data + 6 * 16 + 1);
+    EXPECT_EQ(header_count(b), 6u);
+
+    // A count above what the file holds (a truncated file) comes down.
+    set_header_count(file, 40);
+    {
+        DbaseTable t = DbaseTable::open(file);
+        EXPECT_TRUE(t.was_repaired());
+        EXPECT_EQ(t.record_count(), 6u);
+    }
+    // A sound file is left alone.
+    DbaseTable t = DbaseTable::open(file);
+    EXPECT_FALSE(t.was_repaired());
+}
+
+TEST(Dbase, DeletedMarksUpdatesAndPack) {
+    TempDir dir;
+    const auto file = dir / "t.dbf";
+    DbaseTable t = DbaseTable::create(file, small_layout());
+    for (int i = 0; i < 6; ++i) {
+        t.append({std::string_view("r" + std::to_string(i)), static_cast<long long>(i)});
+    }
+    t.mark_deleted(1);
+    // Delete by condition and update in place in one pass.
+    const auto changed = t.modify([](DbaseRecordEdit& r) {
+        if (r.integer(1) == 3) {
+            r.set_deleted(true);
+            return true;
+        }
+        if (r.integer(1) == 4) {
+            r.set_text(0, "改");
+            r.set_integer(1, 40);
+            return true;
+        }
+        return false;
+    });
+    EXPECT_EQ(changed, 2u);
+    t.flush();
+    const std::string b = read_file(file);
+    const std::size_t data = 32 + 2 * 32 + 1;
+    EXPECT_EQ(b[data + 16], '*');
+    EXPECT_EQ(b[data + 3 * 16], '*');
+    EXPECT_EQ(b[data + 4 * 16], ' ');
+    EXPECT_EQ(names(t), (std::vector<std::string>{"r0", "r2", "改", "r5"}));
+    EXPECT_EQ(t.find_first([](const DbaseRecordView& r) { return r.integer(1) == 40; }), 4u);
+
+    auto rec = t.read(2);
+    rec.edit().set_text(0, "two");
+    t.write(rec);
+
+    EXPECT_EQ(t.pack(), 2u);
+    EXPECT_EQ(t.record_count(), 4u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "t.dbf.pack"));
+    EXPECT_EQ(read_file(file).size(), data + 4 * 16 + 1);
+    EXPECT_EQ(t.find_first([](const DbaseRecordView& r) { return r.integer(1) == 40; }), 2u);
+    // The packed table works on: append, reopen.
+    t.append({std::string_view("r6"), 6LL});
+    t.close();
+    DbaseTable again = DbaseTable::open(file);
+    EXPECT_FALSE(again.was_repaired());
+    EXPECT_EQ(names(again), (std::vector<std::string>{"r0", "two", "改", "r5", "r6"}));
+    EXPECT_EQ(again.pack(), 0u);
+}
+
+TEST(Dbase, PackIsRefusedWhileAnotherHandleHasTheTable) {
+    TempDir dir;
+    const auto file = dir / "t.dbf";
+    DbaseTable t = DbaseTable::create(file, small_layout());
+    t.append({std::string_view("a")});
+    t.mark_deleted(0);
+    {
+        DbaseTable other = DbaseTable::open(file);
+        EXPECT_THROW(t.pack(), DbaseError);
+        EXPECT_EQ(t.record_count(), 1u);
+    }
+    EXPECT_EQ(t.pack(), 1u);
+    EXPECT_EQ(t.record_count(), 0u);
+}
+
+} // namespace
