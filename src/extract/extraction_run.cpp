@@ -12,6 +12,20 @@ namespace lumacite::extract {
 // Width of the article number field of the value table, in GB18030 bytes.
 constexpr std::size_t article_number_width = 50;
 
+namespace {
+
+// A text cut to `width` GB18030 bytes; ASCII text that fits is taken as it is.
+std::string cut(std::string_view s, std::size_t width) {
+    if (s.size() <= width && std::all_of(s.begin(), s.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        })) {
+        return std::string(s);
+    }
+    return text::truncate_to_width(s, width);
+}
+
+} // namespace
+
 RowWriter::RowWriter(ValueTable& table, std::string bianhao, long long xuhao) : table_(table) {
     row_.bianhao = text::truncate_to_width(bianhao, text::project_number_width);
     row_.xuhao = xuhao;
@@ -19,10 +33,20 @@ RowWriter::RowWriter(ValueTable& table, std::string bianhao, long long xuhao) : 
 
 void RowWriter::write(std::string_view wenzhangha, std::string_view guanjianzi,
                       std::string_view zhi) {
-    row_.wenzhangha = text::truncate_to_width(text::trim_view(wenzhangha), article_number_width);
-    row_.guanjianzi = text::truncate_to_width(guanjianzi, text::keyword_width);
-    row_.zhi =
-        text::truncate_to_width(text::trim(text::substitute_apostrophes(zhi)), text::value_width);
+    // Article numbers and keywords repeat from row to row: cut each once.
+    if (rows_ == 0 || wenzhangha != last_wenzhangha_) {
+        last_wenzhangha_.assign(wenzhangha);
+        row_.wenzhangha = cut(text::trim_view(wenzhangha), article_number_width);
+    }
+    if (rows_ == 0 || guanjianzi != last_guanjianzi_) {
+        last_guanjianzi_.assign(guanjianzi);
+        row_.guanjianzi = cut(guanjianzi, text::keyword_width);
+    }
+    if (zhi.find('\'') == std::string_view::npos) {
+        row_.zhi = cut(text::trim_view(zhi), text::value_width);
+    } else {
+        row_.zhi = cut(text::trim(text::substitute_apostrophes(zhi)), text::value_width);
+    }
     table_.append(row_);
     ++rows_;
 }
@@ -68,6 +92,43 @@ std::vector<std::filesystem::path> document_files(const store::Document& entry,
         files.push_back(std::move(f.path));
     }
     return files;
+}
+
+DocumentCheck check_document(const store::Document& entry,
+                             const std::filesystem::path& project_folder) {
+    std::error_code ec;
+    if (is_directory_entry(entry)) {
+        return std::filesystem::is_directory(std::filesystem::path(entry.wenjianming), ec)
+                   ? DocumentCheck::ready
+                   : DocumentCheck::no_directory;
+    }
+    return std::filesystem::is_regular_file(project_folder / entry.wenjianming, ec)
+               ? DocumentCheck::ready
+               : DocumentCheck::no_file;
+}
+
+std::string check_message(DocumentCheck check) {
+    switch (check) {
+    case DocumentCheck::no_directory:
+        return msg::extract_no_directory;
+    case DocumentCheck::no_file:
+        return msg::extract_no_file;
+    case DocumentCheck::ready:
+        break;
+    }
+    return {};
+}
+
+ExtractionRequest make_request(const store::Catalogue& catalogue, const store::Project& project,
+                               const store::Document& entry,
+                               const std::filesystem::path& project_folder, bool replace_existing) {
+    ExtractionRequest r;
+    r.bianhao = project.bianhao;
+    r.document = entry;
+    r.project_folder = project_folder;
+    r.format = load_extraction_format(catalogue, project.geshi);
+    r.replace_existing = replace_existing;
+    return r;
 }
 
 ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& table,

@@ -57,6 +57,8 @@ public:
 private:
     ValueTable& table_;
     ValueRow row_;
+    std::string last_wenzhangha_;
+    std::string last_guanjianzi_;
     long long rows_ = 0;
 };
 
@@ -71,6 +73,17 @@ std::vector<std::filesystem::path> document_files(const store::Document& entry,
 
 // True when the entry names a directory.
 bool is_directory_entry(const store::Document& entry);
+
+// The Extract command's check of an entry before the job starts.
+enum class DocumentCheck {
+    ready,
+    no_directory, // a directory entry whose directory does not exist
+    no_file,      // a file entry whose copy is not in the project folder
+};
+DocumentCheck check_document(const store::Document& entry,
+                             const std::filesystem::path& project_folder);
+// The message of a failed check ("无相应的目录路径！\r", "无相应的文档文件！\r"); "" when ready.
+std::string check_message(DocumentCheck check);
 
 struct ExtractionRequest {
     std::string bianhao;      // project number
@@ -95,6 +108,11 @@ struct ExtractionResult {
     // Messages to show, in order: skipped files, and the reason of a stop.
     std::vector<std::string> messages;
 };
+
+// The request for a document entry of a project, the format read from the catalogue.
+ExtractionRequest make_request(const store::Catalogue& catalogue, const store::Project& project,
+                               const store::Document& entry,
+                               const std::filesystem::path& project_folder, bool replace_existing);
 
 // Runs the extraction of one document entry:
 // 1. rows exist and replace_existing is false: declined, nothing changed; rows exist and

@@ -44,7 +44,13 @@ std::string_view after_tag(std::string_view line, std::string_view tag) {
 }
 
 std::string without_marks(std::string_view s) {
-    return text::replace_all(s, "*", "");
+    return s.find('*') == std::string_view::npos ? std::string(s) : text::replace_all(s, "*", "");
+}
+
+// The apostrophe substitution, skipped for the many texts without an apostrophe.
+std::string primes(std::string_view s) {
+    return s.find('\'') == std::string_view::npos ? std::string(s)
+                                                  : text::substitute_apostrophes(s);
 }
 
 bool is_year(std::string_view s) {
@@ -188,7 +194,7 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
         }
         std::string joined;
         const std::size_t end = join_field(d, file, i, joined);
-        std::string t = text::substitute_apostrophes(joined);
+        std::string t = primes(joined);
         t += d.fenge;
         if (first_author) {
             sink.write(wenzhangha, key_first_author,
@@ -204,7 +210,7 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
         return end;
     }
     case Rule::per_line: {
-        std::string v = text::substitute_apostrophes(after_tag(file.lines[i], d.tag));
+        std::string v = primes(after_tag(file.lines[i], d.tag));
         if (first_author) {
             sink.write(wenzhangha, key_first_author, v);
         }
@@ -213,9 +219,9 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
         for (; j < n; ++j) {
             const std::string_view line = file.lines[j];
             if (has_tag(line, d.tag)) {
-                v = text::substitute_apostrophes(after_tag(line, d.tag));
+                v = primes(after_tag(line, d.tag));
             } else if (blank_prefix(line, d.blank_width)) {
-                v = text::substitute_apostrophes(text::trim_view(line));
+                v = primes(text::trim_view(line));
             } else {
                 break;
             }
@@ -226,7 +232,7 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
     case Rule::single: {
         std::string joined;
         const std::size_t end = join_field(d, file, i, joined);
-        const std::string t = text::trim(text::substitute_apostrophes(joined));
+        const std::string t = text::trim(primes(joined));
         if (first_author) {
             sink.write(wenzhangha, key_first_author, t);
         }
@@ -241,8 +247,7 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
             if (!tagged && !blank_prefix(line, d.blank_width)) {
                 break;
             }
-            std::string r = text::substitute_apostrophes(tagged ? after_tag(line, d.tag)
-                                                                : text::trim_view(line));
+            std::string r = primes(tagged ? after_tag(line, d.tag) : text::trim_view(line));
             ++j;
             const std::size_t doi = r.find(", DOI");
             if (doi != std::string::npos && doi > 0) {
@@ -264,7 +269,7 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
             h += ' ';
             h += text::trim_view(file.lines[j]);
         }
-        write_headings(text::substitute_apostrophes(h), wenzhangha, sink);
+        write_headings(primes(h), wenzhangha, sink);
         return j;
     }
     }
