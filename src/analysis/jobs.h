@@ -1,0 +1,61 @@
+// The job bodies "统计", "词篇矩阵" and "共现矩阵" over a project workspace, and the texts of
+// the questions and messages around them. The front ends ask, then call these inside the
+// job dialog (or with the command line's progress bar).
+#pragma once
+
+#include "analysis/analysis.h"
+#include "progress.h"
+#include "store/workspace.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumacite::analysis {
+
+enum class MatrixKind { word_document, cooccurrence };
+
+// "是否要对“k”进行统计工作？\r", or when the keyword was counted before
+// "已做过“k”统计工作，是否重新进行统计？\r".
+std::string statistics_question(std::string_view keyword, bool counted_before);
+// "请首先进行“k”的汇总统计工作！\r"
+std::string statistics_needed_message(std::string_view keyword);
+// "是否要对“k”进行“词篇矩阵”生成？\r" or "…“共现矩阵”生成？\r"
+std::string generation_question(std::string_view keyword, MatrixKind kind);
+// "汇总统计计算...... k"
+std::string statistics_job_title(std::string_view keyword);
+// "词篇矩阵......" or "共现矩阵......"
+std::string matrix_job_title(MatrixKind kind);
+
+// Removes the keyword's statistics rows and packs tongji: what the statistics command
+// does once the user has agreed, before the job runs.
+void clear_keyword_statistics(store::Workspace& workspace, std::string_view keyword);
+
+enum class StatisticsOutcome {
+    counted, // rows written (none when an article-base keyword has no value rows)
+    zero,    // no occurrence: show msg::stats_zero; the keyword has no rows
+};
+
+// Job "统计": selects the keyword's occurrences from zidian (the merged subject-heading
+// keywords of "<xml>" projects as distinct pairs of their major and minor keys), takes the
+// base N (the number of occurrences, or the number of distinct articles of the project for
+// "国家" and "作者" of "<xml>" projects), and when N ≥ 1 rebuilds temp with the occurrences
+// and appends the ranked statistics rows to tongji (see compute_statistics). Expects the
+// keyword's old rows to be gone (clear_keyword_statistics).
+StatisticsOutcome run_statistics_job(store::Workspace& workspace, const std::string& keyword,
+                                     const std::string& format_type, Progress& progress);
+
+// The stored statistics rows of a keyword in rank order, as the matrices read them.
+std::vector<RankedValue> ranked_values(store::Workspace& workspace, std::string_view keyword);
+
+// Jobs "词篇矩阵" and "共现矩阵": selects the values of `ranked` within lower ≤ count ≤
+// upper (select_values). When the quick check fails, returns false and changes nothing.
+// Otherwise rebuilds temp with the selected values' occurrences (value by value, in rank
+// order) and replaces the matrix of `kind` in `results`; the other matrix stays as it was.
+// A selection without values gives an empty matrix with its header.
+bool run_matrix_job(store::Workspace& workspace, MatrixKind kind, const std::string& keyword,
+                    const std::string& format_type, std::span<const RankedValue> ranked,
+                    long long lower, long long upper, MatrixResults& results, Progress& progress);
+
+} // namespace lumacite::analysis

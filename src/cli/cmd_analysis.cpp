@@ -1,0 +1,150 @@
+// Statistics and matrices: stats, show-stats, matrix.
+#include "analysis/jobs.h"
+#include "cli/cli.h"
+#include "messages.h"
+#include "text/text.h"
+
+#include <ostream>
+
+namespace lumacite::cli {
+namespace {
+
+struct Bound {
+    store::Workspace workspace;
+    std::string format_type;
+};
+
+Bound bind_project(Context& ctx, const std::string& number) {
+    const auto project = ctx.catalogue().find_project(number);
+    if (!project || text::trim(number).empty()) {
+        throw Refusal(msg::choose_project_first);
+    }
+    const std::string type = ctx.catalogue().format_type(project->geshi);
+    try {
+        return {store::Workspace::bind(ctx.home, number), type};
+    } catch (const std::exception& e) {
+        throw Failure(e.what());
+    }
+}
+
+void print_statistics(Context& ctx, store::Workspace& ws, const std::string& keyword) {
+    for (const auto& r : ws.statistics(keyword)) {
+        write_tsv(ctx.out, {r.xuhao, r.zhi, r.cishu, r.baifenbi, r.leijibi});
+    }
+}
+
+// A bound given on the command line: digits only; `fallback` when not given.
+long long bound_value(const std::optional<std::string>& text, const char* name,
+                      long long fallback) {
+    if (!text) {
+        return fallback;
+    }
+    if (text->empty() || text->size() > 18 ||
+        text->find_first_not_of("0123456789") != std::string::npos) {
+        throw UsageError(std::string(name) + " needs a whole number, not \"" + *text + "\"");
+    }
+    return analysis::parse_bound(*text);
+}
+
+void stats(Context& ctx, Args& args) {
+    const bool yes = args.flag("--yes");
+    const std::string number = args.positional("NUMBER");
+    const std::string keyword = args.positional("KEYWORD");
+    args.finish();
+    auto [ws, type] = bind_project(ctx, number);
+    try {
+        if (ws.has_statistics(keyword) && !yes) {
+            throw Refusal(analysis::statistics_question(keyword, true));
+        }
+        analysis::clear_keyword_statistics(ws, keyword);
+        NullProgress progress;
+        progress.set_title(analysis::statistics_job_title(keyword));
+        if (analysis::run_statistics_job(ws, keyword, type, progress) ==
+            analysis::StatisticsOutcome::zero) {
+            throw Refusal(msg::stats_zero);
+        }
+        print_statistics(ctx, ws, keyword);
+    } catch (const store::WorkspaceError& e) {
+        throw Failure(e.what());
+    } catch (const store::DbaseError& e) {
+        throw Failure(e.what());
+    }
+}
+
+void show_stats(Context& ctx, Args& args) {
+    const std::string number = args.positional("NUMBER");
+    const std::string keyword = args.positional("KEYWORD");
+    args.finish();
+    auto bound = bind_project(ctx, number);
+    print_statistics(ctx, bound.workspace, keyword);
+}
+
+void matrix(Context& ctx, Args& args) {
+    const auto kind_text = args.option("--kind");
+    const auto output = args.option("-o");
+    const auto lower_text = args.option("--min");
+    const auto upper_text = args.option("--max");
+    const std::string number = args.positional("NUMBER");
+    const std::string keyword = args.positional("KEYWORD");
+    args.finish();
+    if (!kind_text || (*kind_text != "word-document" && *kind_text != "cooccurrence")) {
+        throw UsageError("--kind must be word-document or cooccurrence");
+    }
+    const auto kind = *kind_text == "word-document" ? analysis::MatrixKind::word_document
+                                                    : analysis::MatrixKind::cooccurrence;
+    bound_value(lower_text, "--min", 0);
+    bound_value(upper_text, "--max", 0);
+
+    auto [ws, type] = bind_project(ctx, number);
+    try {
+        const auto ranked = analysis::ranked_values(ws, keyword);
+        if (ranked.empty()) {
+            throw Refusal(analysis::statistics_needed_message(keyword));
+        }
+        // Without bounds every value is selected, as the window's defaults do.
+        const long long lower = bound_value(lower_text, "--min", ranked.back().cishu);
+        const long long upper = bound_value(upper_text, "--max", ranked.front().cishu);
+        analysis::MatrixResults results;
+        NullProgress progress;
+        progress.set_title(analysis::matrix_job_title(kind));
+        if (!analysis::run_matrix_job(ws, kind, keyword, type, ranked, lower, upper, results,
+                                      progress)) {
+            throw Refusal(msg::matrix_outside_bounds);
+        }
+        const auto lines = kind == analysis::MatrixKind::word_document
+                               ? results.word_document_lines()
+                               : results.cooccurrence_lines();
+        if (output) {
+            analysis::write_matrix_lines(*output, lines);
+        } else {
+            for (const auto& line : lines) {
+                ctx.out << line << '\n';
+            }
+        }
+    } catch (const store::WorkspaceError& e) {
+        throw Failure(e.what());
+    } catch (const store::DbaseError& e) {
+        throw Failure(e.what());
+    } catch (const std::runtime_error& e) {
+        if (dynamic_cast<const Refusal*>(&e) || dynamic_cast<const UsageError*>(&e)) {
+            throw;
+        }
+        throw Failure(e.what());
+    }
+}
+
+const CommandRegistration stats_cmd{
+    {"stats",
+     "stats NUMBER KEYWORD [--yes]     count a keyword, then print its rows (TSV: xuhao, zhi, "
+     "cishu, baifenbi, leijibi)",
+     stats}};
+const CommandRegistration show_stats_cmd{
+    {"show-stats", "show-stats NUMBER KEYWORD        print the stored statistics rows",
+     show_stats}};
+const CommandRegistration matrix_cmd{
+    {"matrix",
+     "matrix NUMBER KEYWORD --kind word-document|cooccurrence [--min N] [--max N] [-o FILE]",
+     matrix}};
+
+} // namespace
+} // namespace lumacite::cli

@@ -1,0 +1,206 @@
+#include "analysis/jobs.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace lumacite::analysis;
+using lumacite::store::Workspace;
+using lumacite::testing::TempDir;
+
+namespace {
+
+lumacite::NullProgress quiet;
+
+// Records what a job reports, to check the gauge and the last title.
+struct RecordingProgress : lumacite::Progress {
+    std::string title;
+    long long maximum = -1;
+    long long position = -1;
+    void set_title(const std::string& t) override { title = t; }
+    void set_maximum(long long m) override { maximum = m; }
+    void set_position(long long p) override { position = p; }
+};
+
+struct Project {
+    TempDir dir;
+    Workspace ws = Workspace::bind(dir.path(), "P1");
+    void add(const char* article, const char* keyword, const char* value, long long doc = 1) {
+        ws.append_value(doc, article, keyword, value);
+    }
+    std::vector<lumacite::store::TempRow> temp_rows() {
+        auto temp = lumacite::store::TempTable(lumacite::store::DbaseTable::open(ws.temp_path()));
+        return temp.rows();
+    }
+};
+
+TEST(AnalysisTexts, QuestionsAndMessages) {
+    EXPECT_EQ(statistics_question("作者", false), "是否要对“作者”进行统计工作？\r");
+    EXPECT_EQ(statistics_question("作者", true), "已做过“作者”统计工作，是否重新进行统计？\r");
+    EXPECT_EQ(statistics_needed_message("期刊"), "请首先进行“期刊”的汇总统计工作！\r");
+    EXPECT_EQ(generation_question("期刊", MatrixKind::word_document),
+              "是否要对“期刊”进行“词篇矩阵”生成？\r");
+    EXPECT_EQ(generation_question("期刊", MatrixKind::cooccurrence),
+              "是否要对“期刊”进行“共现矩阵”生成？\r");
+    EXPECT_EQ(statistics_job_title("期刊"), "汇总统计计算...... 期刊");
+    EXPECT_EQ(matrix_job_title(MatrixKind::cooccurrence), "共现矩阵......");
+}
+
+TEST(StatisticsJob, WritesRankedRowsAndRecountReplacesOnlyThatKeyword) {
+    Project p;
+    for (const char* a : {"1", "2", "3"}) {
+        p.add(a, "期刊", "A");
+    }
+    p.add("4", "期刊", "B");
+    p.add("5", "期刊", "C");
+    p.add("6", "期刊", "C");
+    p.add("1", "年代", "2001");
+    ASSERT_EQ(run_statistics_job(p.ws, "年代", "<txt>", quiet), StatisticsOutcome::counted);
+    RecordingProgress progress;
+    ASSERT_EQ(run_statistics_job(p.ws, "期刊", "<txt>", progress), StatisticsOutcome::counted);
+    EXPECT_EQ(progress.maximum, 3);
+    EXPECT_EQ(progress.position, 3);
+
+    auto rows = p.ws.statistics("期刊");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].bianhao, "P1");
+    EXPECT_EQ(rows[1].guanjianzi, "期刊");
+    EXPECT_EQ(rows[1].xuhao, "         2");
+    EXPECT_EQ(rows[1].zhi, "C");
+    EXPECT_EQ(rows[1].cishu, "         2");
+    EXPECT_EQ(rows[1].baifenbi, "33.3333");
+    EXPECT_EQ(rows[2].leijibi, "100.0000");
+    // temp holds the counted occurrences in table order.
+    const auto temp = p.temp_rows();
+    ASSERT_EQ(temp.size(), 6u);
+    EXPECT_EQ(temp[3], (lumacite::store::TempRow{"4", "B"}));
+
+    // Counting again after new values: the keyword's rows are replaced, 年代 stays.
+    p.add("7", "期刊", "B");
+    p.add("8", "期刊", "B");
+    p.add("9", "期刊", "B");
+    EXPECT_TRUE(p.ws.has_statistics("期刊"));
+    clear_keyword_statistics(p.ws, "期刊");
+    EXPECT_FALSE(p.ws.has_statistics("期刊"));
+    run_statistics_job(p.ws, "期刊", "<txt>", quiet);
+    rows = p.ws.statistics("期刊");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].zhi, "B");
+    EXPECT_EQ(rows[0].cishu, "         4");
+    EXPECT_EQ(rows[1].zhi, "A");
+    const auto years = p.ws.statistics("年代");
+    ASSERT_EQ(years.size(), 1u);
+    EXPECT_EQ(years[0].leijibi, "100.0000");
+}
+
+TEST(StatisticsJob, ZeroAndArticleBaseWithoutValues) {
+    Project p;
+    p.add("1", "标题", "t1");
+    p.add("2", "标题", "t2");
+    clear_keyword_statistics(p.ws, "期刊");
+    EXPECT_EQ(run_statistics_job(p.ws, "期刊", "<txt>", quiet), StatisticsOutcome::zero);
+    EXPECT_TRUE(p.ws.statistics("期刊").empty());
+    // 作者 of an XML project: the base is the number of articles, so no zero message,
+    // yet there is no row to write.
+    EXPECT_EQ(run_statistics_job(p.ws, "作者", "<xml>", quiet), StatisticsOutcome::counted);
+    EXPECT_TRUE(p.ws.statistics("作者").empty());
+    EXPECT_EQ(run_statistics_job(p.ws, "作者", "<txt>", quiet), StatisticsOutcome::zero);
+}
+
+TEST(StatisticsJob, ArticleBaseCountsArticlesOfEveryDocumentAndKeyword) {
+    Project p;
+    for (int a = 1; a <= 10; ++a) {
+        const std::string article = "A" + std::to_string(a);
+        p.add(article.c_str(), "标题", "t", a <= 5 ? 1 : 2);
+        if (a <= 4) {
+            p.add(article.c_str(), "作者", "Zhang");
+            p.add(article.c_str(), "作者", ("X" + std::to_string(a)).c_str());
+        }
+    }
+    run_statistics_job(p.ws, "作者", "<xml>", quiet);
+    const auto rows = p.ws.statistics("作者");
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].zhi, "Zhang");
+    EXPECT_EQ(rows[0].baifenbi, "40.0000");
+    EXPECT_EQ(rows[4].leijibi, "80.0000");
+}
+
+TEST(StatisticsJob, MergedHeadingsOfXmlProjectCountPairsOnce) {
+    Project p;
+    p.add("A1", "主要主题词＋副主题词", "Liver");
+    p.add("A1", "次要主题词＋副主题词", "Liver");
+    p.add("A2", "次要主题词＋副主题词", "Liver");
+    run_statistics_job(p.ws, "全部主题词＋副主题词", "<xml>", quiet);
+    const auto rows = p.ws.statistics("全部主题词＋副主题词");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].cishu, "         2");
+    EXPECT_EQ(rows[0].baifenbi, "100.0000");
+    EXPECT_EQ(p.temp_rows().size(), 2u);
+}
+
+class MatrixJob : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // P: A1 A2 A3; Q: A2 A3 A4; R: A1 twice.
+        for (const char* a : {"A1", "A2", "A3"}) {
+            p.add(a, "K", "P");
+        }
+        for (const char* a : {"A2", "A3", "A4"}) {
+            p.add(a, "K", "Q");
+        }
+        p.add("A1", "K", "R");
+        p.add("A1", "K", "R");
+        p.add("A9", "J", "P");
+        run_statistics_job(p.ws, "K", "<txt>", quiet);
+        ranked = ranked_values(p.ws, "K");
+    }
+    Project p;
+    std::vector<RankedValue> ranked;
+    MatrixResults results;
+};
+
+TEST_F(MatrixJob, EachGenerationReplacesOnlyItsOwnMatrix) {
+    ASSERT_EQ(ranked.size(), 3u);
+    RecordingProgress progress;
+    ASSERT_TRUE(run_matrix_job(p.ws, MatrixKind::cooccurrence, "K", "<txt>", ranked, 1, 3, results,
+                               progress));
+    EXPECT_EQ(progress.title, "共现矩阵......  9 \\ 9");
+    EXPECT_EQ(results.word_document_lines(), (std::vector<std::string>{"临时存储"}));
+    EXPECT_EQ(results.cooccurrence_lines(),
+              (std::vector<std::string>{"*\tP\tQ\tR", "P\t3\t2\t2", "Q\t2\t3\t0", "R\t2\t0\t2"}));
+    // temp holds the occurrences value by value, in rank order.
+    const auto temp = p.temp_rows();
+    ASSERT_EQ(temp.size(), 8u);
+    EXPECT_EQ(temp[0].zhi, "P");
+    EXPECT_EQ(temp[3].zhi, "Q");
+    EXPECT_EQ(temp[7], (lumacite::store::TempRow{"A1", "R"}));
+
+    ASSERT_TRUE(run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", ranked, 3, 3, results,
+                               progress));
+    EXPECT_EQ(progress.title, "词篇矩阵......  8 \\ 8");
+    EXPECT_EQ(results.word_document_lines(),
+              (std::vector<std::string>{"*\tA1\tA2\tA3\tA4", "P\t1\t1\t1\t0", "Q\t0\t1\t1\t1"}));
+    EXPECT_EQ(results.cooccurrence_lines().size(), 4u);
+}
+
+TEST_F(MatrixJob, BoundsOutsideEveryCountChangeNothing) {
+    ASSERT_TRUE(run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", ranked, 2, 2, results,
+                               quiet));
+    const auto before = results.word_document_lines();
+    const auto temp_before = p.temp_rows();
+    EXPECT_FALSE(run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", ranked, 4, 9,
+                                results, quiet));
+    EXPECT_FALSE(
+        run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", {}, 0, 9, results, quiet));
+    EXPECT_EQ(results.word_document_lines(), before);
+    EXPECT_EQ(p.temp_rows(), temp_before);
+    // Crossed bounds pass the check: an empty matrix with its header, temp emptied.
+    EXPECT_TRUE(run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", ranked, 3, 2, results,
+                               quiet));
+    EXPECT_EQ(results.word_document_lines(), (std::vector<std::string>{"*"}));
+    EXPECT_TRUE(p.temp_rows().empty());
+}
+
+} // namespace
