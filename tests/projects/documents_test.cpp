@@ -1,0 +1,201 @@
+#include "messages.h"
+#include "projects/projects.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+
+using namespace lumacite;
+using namespace lumacite::projects;
+using lumacite::testing::read_file;
+using lumacite::testing::TempDir;
+using lumacite::testing::write_file;
+using V = std::vector<std::string>;
+
+namespace {
+
+// Answers questions from a queue and records each text.
+struct Answers {
+    std::deque<bool> queue;
+    V asked;
+    Ask ask() {
+        return [this](const std::string& q) {
+            asked.push_back(q);
+            if (queue.empty()) {
+                ADD_FAILURE() << "unexpected question: " << q;
+                return false;
+            }
+            const bool a = queue.front();
+            queue.pop_front();
+            return a;
+        };
+    }
+};
+
+class Documents : public ::testing::Test {
+protected:
+    TempDir home;
+    TempDir sources;
+    store::Catalogue cat = store::Catalogue::create(home / "velkor.exs");
+    std::optional<store::Workspace> ws;
+
+    void SetUp() override {
+        cat.add_project({"A1", "", ""});
+        cat.add_project({"B1", "", ""});
+        cat.add_document({"B1", 1, "other.txt", ""});
+        select_project(cat, home.path(), *cat.find_project("A1"), ws);
+    }
+    fs::path source(const std::string& name, const std::string& content) {
+        write_file(sources / name, content);
+        return sources / name;
+    }
+    FileRegistration add(const fs::path& file, std::deque<bool> answers, V* asked = nullptr) {
+        Answers a{std::move(answers), {}};
+        auto r = register_file(cat, *ws, file, a.ask());
+        if (asked != nullptr) {
+            *asked = a.asked;
+        }
+        return r;
+    }
+    V names() {
+        V out;
+        for (const auto& d : cat.documents("A1")) {
+            out.push_back(std::to_string(d.xuhao) + ":" + d.wenjianming);
+        }
+        return out;
+    }
+};
+
+TEST_F(Documents, FilesAreNumberedCopiedAndRenumberedOnRemoval) {
+    V asked;
+    const auto first = add(source("one.txt", "1"), {true}, &asked);
+    EXPECT_EQ(first.status, FileRegistration::Status::added);
+    EXPECT_EQ(first.xuhao, 1);
+    EXPECT_EQ(asked, V{"是否确认所选文件（" + (sources / "one.txt").string() + "）？\r"});
+    add(source("two.txt", "2"), {true});
+    add(source("three.txt", "3"), {true});
+    EXPECT_EQ(names(), (V{"1:one.txt", "2:two.txt", "3:three.txt"}));
+    EXPECT_EQ(read_file(home / "A1" / "three.txt"), "3");
+    EXPECT_EQ(add(source("four.txt", "4"), {false}).status, FileRegistration::Status::declined);
+    EXPECT_FALSE(fs::exists(home / "A1" / "four.txt"));
+
+    for (long long x = 1; x <= 3; ++x) {
+        ws->append_value(x, "art" + std::to_string(x), "作者", "v" + std::to_string(x));
+    }
+    ws->append_statistic({0, "", "         1", "作者", "v1", "         1", "100.0000", "100.0000"});
+
+    store::Document entry = *cat.find_document("A1", 2);
+    EXPECT_EQ(remove_question(entry), "确认移除当前所选择的文档文件“two."
+                                      "txt”吗？\r\r注意：如果移除，相应的提取数据也将一并被移除！");
+    remove_document(cat, *ws, 2);
+    EXPECT_EQ(names(), (V{"1:one.txt", "2:three.txt"}));
+    const auto values = ws->select_values(store::ValueFilter{});
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values[1].wenzhangha, "art3");
+    EXPECT_EQ(values[1].xuhao, 2);
+    EXPECT_TRUE(ws->all_statistics().empty());
+    EXPECT_EQ(ws->value_record_count(), 2u);          // packed
+    EXPECT_TRUE(fs::exists(home / "A1" / "two.txt")); // the copy stays
+    EXPECT_EQ(cat.documents("B1").size(), 1u);        // other projects untouched
+}
+
+TEST_F(Documents, RemovingADocumentWithoutValuesStillEmptiesTheStatistics) {
+    add(source("one.txt", "1"), {true});
+    ws->append_statistic({0, "", "         1", "作者", "v", "         1", "1.0000", "1.0000"});
+    remove_document(cat, *ws, 1);
+    EXPECT_TRUE(names().empty());
+    EXPECT_TRUE(ws->all_statistics().empty());
+}
+
+TEST_F(Documents, SameNameAsksToOverwriteAndThenToClear) {
+    add(source("a.txt", "old"), {true});
+    add(source("b.txt", "b"), {true});
+    ws->append_value(1, "x", "作者", "kept");
+    ws->append_value(2, "y", "作者", "other");
+    ws->append_statistic({0, "", "         1", "作者", "kept", "         1", "1.0000", "1.0000"});
+    const fs::path again = source("a.txt", "new");
+
+    // No to overwriting: nothing copied.
+    V asked;
+    EXPECT_EQ(add(again, {true, false}, &asked).status, FileRegistration::Status::declined);
+    EXPECT_EQ(asked.back(), msg::same_name_question);
+    EXPECT_EQ(read_file(home / "A1" / "a.txt"), "old");
+
+    // Yes, then No to clearing: the copy is replaced, the values stay.
+    auto r = add(again, {true, true, false}, &asked);
+    EXPECT_EQ(asked, (V{confirm_file_question(again), msg::same_name_question,
+                        msg::clear_results_question}));
+    EXPECT_EQ(r.status, FileRegistration::Status::replaced);
+    EXPECT_EQ(r.xuhao, 1);
+    EXPECT_FALSE(r.results_cleared);
+    EXPECT_EQ(read_file(home / "A1" / "a.txt"), "new");
+    EXPECT_EQ(ws->count_values(store::ValueFilter{}), 2u);
+    EXPECT_EQ(names(), (V{"1:a.txt", "2:b.txt"}));
+
+    // Yes to clearing: that document's values and all statistics go.
+    r = add(again, {true, true, true});
+    EXPECT_TRUE(r.results_cleared);
+    EXPECT_FALSE(ws->has_document_values(1));
+    EXPECT_TRUE(ws->has_document_values(2));
+    EXPECT_TRUE(ws->all_statistics().empty());
+
+    // Without values no clearing question is asked.
+    add(again, {true, true}, &asked);
+    EXPECT_EQ(asked.size(), 2u);
+}
+
+TEST_F(Documents, AFailedCopyRegistersAndClearsNothing) {
+    try {
+        add(sources / "missing.txt", {true});
+        FAIL() << "the copy cannot succeed";
+    } catch (const ProjectError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind(msg::document_copy_failed, 0), 0u);
+    }
+    EXPECT_TRUE(names().empty());
+
+    add(source("a.txt", "old"), {true});
+    ws->append_value(1, "x", "作者", "kept");
+    fs::remove(sources / "a.txt");
+    EXPECT_THROW(add(sources / "a.txt", {true, true, true}), ProjectError);
+    EXPECT_EQ(read_file(home / "A1" / "a.txt"), "old");
+    EXPECT_TRUE(ws->has_document_values(1));
+    EXPECT_EQ(names(), V{"1:a.txt"});
+    // No temporary file is left behind.
+    V files;
+    for (const auto& e : fs::directory_iterator(home / "A1")) {
+        files.push_back(e.path().filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (V{"a.txt", "tongjiA1.dbf", "zidianA1.dbf"}));
+}
+
+TEST_F(Documents, ExtensionListAndDirectoryEntries) {
+    const fs::path dir = sources / "docs";
+    fs::create_directory(dir);
+    for (const char* name : {"c.xml", "b.TXT", "data.tar.gz", "a.txt", "README", "trailing."}) {
+        write_file(dir / name, "x");
+    }
+    fs::create_directory(dir / "sub.d");
+    EXPECT_EQ(directory_file_names(dir),
+              (V{"a.txt", "b.TXT", "c.xml", "data.tar.gz", "README", "trailing."}));
+    EXPECT_EQ(extension_list(dir), (V{"TXT", "XML", "GZ", "README"}));
+    EXPECT_TRUE(extension_list(sources / "nowhere").empty());
+
+    add(source("f.txt", "f"), {true});
+    EXPECT_EQ(register_directory(cat, "A1", dir, " ").refusal, msg::directory_no_extension);
+    EXPECT_EQ(register_directory(cat, "A1", sources / "nowhere", "TXT").refusal,
+              msg::directory_invalid);
+    const auto r = register_directory(cat, "A1", dir, "txt");
+    EXPECT_TRUE(r.refusal.empty());
+    EXPECT_EQ(r.xuhao, 2);
+    EXPECT_EQ(register_directory(cat, "A1", dir, "TXT").refusal, msg::directory_duplicate);
+    EXPECT_EQ(register_directory(cat, "A1", dir, "XML").xuhao, 3);
+    const auto entry = *cat.find_document("A1", 2);
+    EXPECT_EQ(entry.wenjianming, dir.string());
+    EXPECT_EQ(entry.kuozhanming, "TXT");
+}
+
+} // namespace
