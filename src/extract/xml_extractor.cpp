@@ -22,8 +22,8 @@ constexpr unsigned parse_options = pugi::parse_default;
 // Element names of inline markup in bibliographic text (PubMed titles, abstracts and
 // keywords): an element whose children are only these reads as text, not as a record
 // element that holds further elements.
-constexpr std::array<const char*, 9> inline_markup = {"i",  "b",      "u",  "sup", "sub",
-                                                      "em", "strong", "sc", "span"};
+constexpr std::array<const char*, 8> inline_markup = {"i",   "b",  "u",      "sup",
+                                                      "sub", "em", "strong", "sc"};
 
 constexpr std::string_view major_with_sub = "主要主题词＋副主题词";
 constexpr std::string_view major_without_sub = "主要主题词－副主题词";

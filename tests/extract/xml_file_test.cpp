@@ -1,0 +1,164 @@
+// Reading XML files: numbering across the files of a run, the gauge, encodings, files
+// that are not well-formed XML and files that cannot be read.
+#include "support/temp_dir.h"
+#include "text/text.h"
+#include "xml_support.h"
+
+#include <gtest/gtest.h>
+
+namespace lumacite::xml_tests {
+namespace {
+
+using extract::FileOutcome;
+using Rows = std::vector<Row>;
+
+const auto titles = [] { return xml_format("X", "Rec", {}, {definition("标题", {"T"})}); };
+
+struct FileRun {
+    testing::TempDir dir;
+    extract::ArticleCounter counter;
+    RecordingSink sink;
+    RecordingProgress progress;
+
+    FileOutcome file(const std::string& name, const std::string& bytes,
+                     const extract::ExtractionFormat& format) {
+        testing::write_file(dir / name, bytes);
+        return extract::XmlExtractor().extract_file(dir / name, ".\\1\\" + name, format, counter,
+                                                    sink, progress);
+    }
+};
+
+TEST(XmlFile, AutomaticNumbersRunAcrossFilesAndSkipNonArticles) {
+    FileRun run;
+    const auto f = titles();
+    EXPECT_EQ(
+        run.file("1.xml",
+                 "<S><Rec><T>a</T></Rec><Note><T>n</T></Note>note text<Rec><T>b</T></Rec></S>", f)
+            .kind,
+        FileOutcome::Kind::done);
+    // Four children of the document element (the text counts too), one step each.
+    EXPECT_EQ(run.progress.maximum, 4);
+    EXPECT_EQ(run.progress.positions, (std::vector<long long>{1, 2, 3, 4}));
+    EXPECT_EQ(run.progress.pumps, 4);
+
+    EXPECT_EQ(run.file("2.xml", "<S>\n  <Rec><T>c</T></Rec>\n</S>\n", f).kind,
+              FileOutcome::Kind::done);
+    EXPECT_EQ(run.progress.maximum, 1); // whitespace between elements is no child
+    const Rows expected = {
+        {"0000000001", "标题", "a"}, {"0000000002", "标题", "b"}, {"0000000003", "标题", "c"}};
+    EXPECT_EQ(run.sink.rows, expected);
+    EXPECT_EQ(run.counter.value, 3);
+}
+
+TEST(XmlFile, NotWellFormedIsSkippedWithTheShownPath) {
+    const std::vector<std::string> bad = {
+        "<S><Rec><T>a</T></Rec>",     // unclosed document element
+        "<S><Rec><T>a</Rec></T></S>", // crossed tags
+        "<S><Rec/></S><S><Rec/></S>", // two document elements
+        "",                           // empty file
+        "Title: not xml at all\n",    // plain text
+    };
+    for (const auto& bytes : bad) {
+        FileRun run;
+        const auto outcome = run.file("bad.xml", bytes, titles());
+        EXPECT_EQ(outcome.kind, FileOutcome::Kind::skipped) << bytes;
+        EXPECT_EQ(outcome.message, "“.\\1\\bad.xml”文件非<xml>格式，无法读取！\r") << bytes;
+        EXPECT_TRUE(run.sink.rows.empty()) << bytes;
+        EXPECT_EQ(run.counter.value, 0) << bytes;
+    }
+
+    // The run goes on with the next file; the numbering is not disturbed.
+    FileRun run;
+    EXPECT_EQ(run.file("a.xml", "<S><Rec><T>a</T></Rec></S>", titles()).kind,
+              FileOutcome::Kind::done);
+    EXPECT_EQ(run.file("b.xml", "<S><Rec><T>b</T></Rec>", titles()).kind,
+              FileOutcome::Kind::skipped);
+    EXPECT_EQ(run.file("c.xml", "<S><Rec><T>c</T></Rec></S>", titles()).kind,
+              FileOutcome::Kind::done);
+    EXPECT_EQ(run.sink.rows, (Rows{{"0000000001", "标题", "a"}, {"0000000002", "标题", "c"}}));
+}
+
+TEST(XmlFile, MissingFileStopsTheRun) {
+    FileRun run;
+    extract::ArticleCounter counter;
+    const auto path = run.dir / "gone.xml";
+    const auto outcome = extract::XmlExtractor().extract_file(path, "gone.xml", titles(), counter,
+                                                              run.sink, run.progress);
+    EXPECT_EQ(outcome.kind, FileOutcome::Kind::stopped);
+    EXPECT_EQ(outcome.message, "“" + path.string() + "”文件无法读取，提取已中止！\r");
+}
+
+TEST(XmlFile, ChineseDeclaredEncodingsAreTranscoded) {
+    const std::string body = "<S><Rec><T>中文标题：肿瘤</T><A>王小明</A></Rec></S>";
+    const auto f =
+        xml_format("X", "Rec", {}, {definition("标题", {"T"}), definition("截", {"A|||2,2"})});
+    for (const std::string enc : {"GBK", "gb2312", "GB18030"}) {
+        FileRun run;
+        const std::string bytes =
+            text::utf8_to_gb18030("<?xml version=\"1.0\" encoding=\"" + enc + "\"?>\n" + body);
+        ASSERT_NE(bytes, body);
+        EXPECT_EQ(run.file("g.xml", bytes, f).kind, FileOutcome::Kind::done) << enc;
+        EXPECT_EQ(run.sink.rows,
+                  (Rows{{"0000000001", "标题", "中文标题：肿瘤"}, {"0000000001", "截", "小明"}}))
+            << enc;
+    }
+    // UTF-16 with a byte-order mark.
+    FileRun run;
+    std::string utf16 = "\xFF\xFE";
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?><S><Rec><T>é</T></Rec></S>";
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t cp = text::next_code_point(text, pos);
+        utf16 += static_cast<char>(cp & 0xFF);
+        utf16 += static_cast<char>(cp >> 8);
+    }
+    EXPECT_EQ(run.file("u.xml", utf16, titles()).kind, FileOutcome::Kind::done);
+    EXPECT_EQ(run.sink.rows, (Rows{{"0000000001", "标题", "é"}}));
+}
+
+TEST(XmlFile, ArticleNodeNamesAreComparedExactly) {
+    const std::string xml =
+        R"(<x:S xmlns:x="urn:a"><x:Rec><T>1</T></x:Rec><Rec><T>2</T></Rec><rec><T>3</T></rec></x:S>)";
+    EXPECT_EQ(extract_text(xml, titles()).rows, (Rows{{"0000000001", "标题", "2"}}));
+    auto prefixed = titles();
+    prefixed.article_node = definition("<文章节点>", {"x:Rec"}, 1);
+    EXPECT_EQ(extract_text(xml, prefixed).rows, (Rows{{"0000000001", "标题", "1"}}));
+
+    // Without an article node nothing is read, and that is no error.
+    auto none = titles();
+    none.article_node.reset();
+    const auto e = extract_text(xml, none);
+    EXPECT_EQ(e.outcome.kind, FileOutcome::Kind::done);
+    EXPECT_TRUE(e.rows.empty());
+}
+
+TEST(XmlFile, DefinitionsWithTheSameNameAreAllWalkedInOrder) {
+    const auto f = xml_format("X", "Rec", {},
+                              {definition("年代", {"D", "Year"}), definition("标题", {"T"}),
+                               definition("年代", {"D", "MedlineDate|||1,4"})});
+    const std::string xml = R"(<S>
+      <Rec><T>a</T><D><Year>1999</Year></D></Rec>
+      <Rec><T>b</T><D><MedlineDate>1998 Dec-1999 Jan</MedlineDate></D></Rec>
+    </S>)";
+    EXPECT_EQ(extract_text(xml, f).rows, (Rows{{"0000000001", "年代", "1999"},
+                                               {"0000000001", "标题", "a"},
+                                               {"0000000002", "标题", "b"},
+                                               {"0000000002", "年代", "1998"}}));
+}
+
+TEST(XmlFile, StopKeepsTheRowsOfEarlierArticles) {
+    FileRun run;
+    const auto f = xml_format("X", "Rec", {}, {definition("标题", {"T"})});
+    const auto outcome =
+        run.file("s.xml",
+                 "<S><Rec><T>a</T></Rec><Rec><T>b</T></Rec><Rec><T><X/><Y/></T></Rec>"
+                 "<Rec><T>d</T></Rec></S>",
+                 f);
+    EXPECT_EQ(outcome.kind, FileOutcome::Kind::stopped);
+    EXPECT_EQ(run.sink.rows, (Rows{{"0000000001", "标题", "a"}, {"0000000002", "标题", "b"}}));
+    // The gauge stopped at the article that failed.
+    EXPECT_EQ(run.progress.positions, (std::vector<long long>{1, 2}));
+}
+
+} // namespace
+} // namespace lumacite::xml_tests
