@@ -122,6 +122,7 @@ TForm_zhu::TForm_zhu(std::filesystem::path folder, Prompter& prompter_, StartOpt
                      QWidget* parent)
     : QMainWindow(parent), program_folder(std::move(folder)),
       settings_file(program_folder / store::settings_file_name), prompter(prompter_) {
+    init_pictures();
     setObjectName(QStringLiteral("TForm_zhu"));
     setWindowTitle(qs(msg::window_caption));
     QFont font;

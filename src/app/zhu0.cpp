@@ -6,9 +6,20 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+// Q_INIT_RESOURCE must be used outside any namespace.
+static void register_assets() {
+    Q_INIT_RESOURCE(assets);
+}
+
 namespace lumacite::app {
 
+void init_pictures() {
+    static const bool done = (register_assets(), true);
+    (void)done;
+}
+
 TForm0::TForm0(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    init_pictures();
     setObjectName(QStringLiteral("TForm0"));
     setFixedSize(892, 586);
     Image1 = new QLabel(this);

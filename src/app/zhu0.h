@@ -8,6 +8,10 @@
 
 namespace lumacite::app {
 
+// Makes the pictures of the program's resources available (they live in a static
+// library, whose resources must be registered by hand). Safe to call more than once.
+void init_pictures();
+
 class TForm0 : public QDialog {
     Q_OBJECT
 public:
