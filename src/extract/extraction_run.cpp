@@ -51,6 +51,34 @@ void RowWriter::write(std::string_view wenzhangha, std::string_view guanjianzi,
     ++rows_;
 }
 
+bool WorkspaceValueTable::has_document_rows(long long xuhao) {
+    return workspace_.has_document_values(xuhao);
+}
+
+void WorkspaceValueTable::delete_document_rows(long long xuhao) {
+    if (workspace_.delete_document_values(xuhao) > 0) {
+        workspace_.pack_values();
+    }
+}
+
+void WorkspaceValueTable::clear_statistics() {
+    workspace_.clear_statistics();
+}
+
+void WorkspaceValueTable::append(const ValueRow& row) {
+    workspace_.append_value(row.xuhao, row.wenzhangha, row.guanjianzi, row.zhi);
+}
+
+void WorkspaceValueTable::delete_empty_values() {
+    if (workspace_.delete_empty_values() > 0) {
+        workspace_.pack_values();
+    }
+}
+
+void WorkspaceValueTable::flush() {
+    workspace_.commit();
+}
+
 bool is_directory_entry(const store::Document& entry) {
     return !text::trim_view(entry.kuozhanming).empty();
 }

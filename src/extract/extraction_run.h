@@ -7,6 +7,7 @@
 #include "extract/value_sink.h"
 #include "progress.h"
 #include "store/catalogue.h"
+#include "store/workspace.h"
 
 #include <filesystem>
 #include <string>
@@ -41,6 +42,21 @@ public:
     virtual void delete_empty_values() = 0;
     // Brings the table file up to date at the end of a run.
     virtual void flush() {}
+};
+
+// The value table of a bound project workspace (zidian and tongji of its folder).
+class WorkspaceValueTable final : public ValueTable {
+public:
+    explicit WorkspaceValueTable(store::Workspace& workspace) : workspace_(workspace) {}
+    bool has_document_rows(long long xuhao) override;
+    void delete_document_rows(long long xuhao) override;
+    void clear_statistics() override;
+    void append(const ValueRow& row) override;
+    void delete_empty_values() override;
+    void flush() override;
+
+private:
+    store::Workspace& workspace_;
 };
 
 // Applies the storage rules to each value and appends it: apostrophes become "′", the
