@@ -87,7 +87,6 @@ bool write_profile_string(const fs::path& file, const std::string& section, cons
     for (std::size_t i = 0; i < lines.size() && !done; ++i) {
         if (const auto name = section_of(lines[i])) {
             if (in_section) {
-                section_end = i;
                 break;
             }
             in_section = same_name(*name, section);
@@ -101,7 +100,8 @@ bool write_profile_string(const fs::path& file, const std::string& section, cons
             continue;
         }
         if (const auto entry = entry_of(lines[i]); entry && same_name(entry->first, key)) {
-            lines[i] = entry_line;
+            // The key keeps the spelling it has in the file.
+            lines[i] = entry->first + "=" + value;
             done = true;
         } else if (!text::trim_view(lines[i]).empty()) {
             section_end = i + 1;
