@@ -141,6 +141,8 @@ inline constexpr const char* extract_again_question =
     "已进行过相应的关键字提取工作，是否确认要重新进行？\r";
 inline constexpr const char* extract_no_directory = "无相应的目录路径！\r";
 inline constexpr const char* extract_no_file = "无相应的文档文件！\r";
+// Command line: the project's format has no keyword definitions (no format type).
+inline constexpr const char* extract_no_format_type = "项目的格式没有关键字定义，无法提取！\r";
 // A tagged-text file gone or locked during the run: "“" + path + tail.
 inline constexpr const char* extract_file_unreadable = "“";
 inline constexpr const char* extract_file_unreadable_tail = "”文件无法读取，提取已中止！\r";
