@@ -127,7 +127,11 @@ void doc_add(Context& ctx, Args& args) {
 void doc_add_dir(Context& ctx, Args& args) {
     const std::string number = args.positional("NUMBER");
     const std::string dir = args.positional("DIR");
-    const std::string ext = args.positional("EXT");
+    // "txt", "TXT" and ".txt" name the same extension.
+    std::string ext = text::trim(args.positional("EXT"));
+    if (ext.starts_with('.')) {
+        ext.erase(0, 1);
+    }
     args.finish();
     store::Workspace ws = bind_project(ctx, number);
     const auto r = projects::register_directory(ctx.catalogue(), number, absolute_path(dir), ext);

@@ -59,7 +59,7 @@ TEST_F(ProjectsCli, DocumentCommandsAskForYesBeforeReplacingOrRemoving) {
     EXPECT_EQ(read_file(home / "A1" / "a.txt"), "second");
 
     fs::create_directory(dir / "d");
-    EXPECT_EQ(run({"doc", "add-dir", "A1", (dir / "d").string() + "/", "xml"}).exit_code, 0);
+    EXPECT_EQ(run({"doc", "add-dir", "A1", (dir / "d").string() + "/", ".xml"}).exit_code, 0);
     r = run({"doc", "add-dir", "A1", (dir / "d").string(), "XML"});
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_EQ(r.err, "已选择了相同的目录路径以及文件扩展名！\n");
