@@ -11,6 +11,8 @@
 // Row order is table order (the order in which rows were appended) unless a function
 // says otherwise. Appended rows are buffered; flush() posts them (the header count is
 // brought up to date) and commit() also syncs once: call commit() at the end of a job.
+// Deletions only mark rows; pack_values() / pack_statistics() remove them for good.
+// A file failure during an operation throws DbaseError naming the file.
 #pragma once
 
 #include "store/dbase.h"
