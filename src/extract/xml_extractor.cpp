@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
+#include <memory>
 #include <optional>
 
 namespace lumacite::extract {
@@ -537,22 +537,21 @@ FileOutcome XmlExtractor::extract_file(const std::filesystem::path& file,
                                        ValueSink& sink, Progress& progress) const {
     std::string buffer;
     {
-        std::string bytes;
-        std::ifstream in(file, std::ios::binary);
-        if (in) {
-            in.seekg(0, std::ios::end);
-            const auto size = in.tellg();
-            in.seekg(0, std::ios::beg);
-            if (size > 0) {
-                bytes.resize(static_cast<std::size_t>(size));
-                in.read(bytes.data(), size);
-            }
+        // Read without initialising the buffer first: files run to hundreds of megabytes.
+        std::error_code ec;
+        const bool regular = std::filesystem::is_regular_file(file, ec);
+        const std::uintmax_t size = regular ? std::filesystem::file_size(file, ec) : 0;
+        std::unique_ptr<char[]> bytes(new char[regular && !ec ? size + 1 : 1]);
+        std::ifstream in;
+        if (regular && !ec) {
+            in.open(file, std::ios::binary);
+            in.read(bytes.get(), static_cast<std::streamsize>(size));
         }
-        if (!in) {
+        if (!regular || ec || !in || static_cast<std::uintmax_t>(in.gcount()) != size) {
             return {FileOutcome::Kind::stopped, std::string(msg::xml_cannot_read_before) +
                                                     file.string() + msg::xml_cannot_read_after};
         }
-        buffer = text::decode_xml(bytes);
+        buffer = text::decode_xml(std::string_view(bytes.get(), size));
     }
     return extract_decoded(buffer, shown_path, format, counter, sink, progress);
 }

@@ -86,6 +86,13 @@ TEST(XmlFile, MissingFileStopsTheRun) {
                                                               run.sink, run.progress);
     EXPECT_EQ(outcome.kind, FileOutcome::Kind::stopped);
     EXPECT_EQ(outcome.message, "“" + path.string() + "”文件无法读取，提取已中止！\r");
+    // A directory in place of the file.
+    std::filesystem::create_directory(path);
+    const auto dir = extract::XmlExtractor().extract_file(path, "gone.xml", titles(), counter,
+                                                          run.sink, run.progress);
+    EXPECT_EQ(dir.kind, FileOutcome::Kind::stopped);
+    EXPECT_EQ(dir.message, outcome.message);
+    EXPECT_TRUE(run.sink.rows.empty());
 }
 
 TEST(XmlFile, ChineseDeclaredEncodingsAreTranscoded) {
