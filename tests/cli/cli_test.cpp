@@ -89,7 +89,7 @@ TEST(Cli, DefinitionsPrintsTheFormatAsTsvInIdOrder) {
     ASSERT_EQ(wos_lines.size(), 19u);
     EXPECT_EQ(wos_lines[0], "20\t<文章节点>\tPT \t\t\t\t\t\t3\t\t1");
     EXPECT_EQ(wos_lines[1], "21\t<文章号>\t*\t\t\t\t\t\t3\t\t1");
-    EXPECT_EQ(wos_lines[18], "38\t<引文>\tCR \t\t\t\t\t\t2\t\t0");
+    EXPECT_EQ(wos_lines[18], "38\t<引文>\tCR \t\t\t\t\t\t2\t\t2");
 }
 
 TEST(Cli, DefinitionsOfAnUnknownFormatIsRefused) {

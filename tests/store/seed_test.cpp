@@ -110,7 +110,9 @@ TEST(Seed, StructuralDefinitionsCarryFlagOneAndComeFirst) {
             const bool structural = d.guanjianzi == "<文章节点>" || d.guanjianzi == "<文章号>";
             if (structural) {
                 EXPECT_EQ(*d.yueding, 1) << d.guanjianzi;
-            } else if (c.geshi == "PubMed" && d.guanjianzi == "<主题词>") {
+            } else if ((c.geshi == "PubMed" && d.guanjianzi == "<主题词>") ||
+                       (c.geshi == "WOS" && d.guanjianzi == "<引文>")) {
+                // Read by name or walked by the TXT extractor, never listed itself.
                 EXPECT_EQ(*d.yueding, 2);
             } else {
                 EXPECT_EQ(*d.yueding, 0) << d.guanjianzi;
@@ -139,8 +141,11 @@ TEST(Seed, SubjectHeadingDefinitions) {
             EXPECT_EQ(d.guanjianzi, "<主题词>") << d.geshi;
         }
     }
-    // WOS reads cited references; the citation rule needs the CR tag.
+    // WOS reads cited references with the citation rule on the CR lines. Flag 2: the
+    // TXT extractor walks it, and the keyword lists offer it with the other three
+    // citation names instead of listing it a second time.
     EXPECT_EQ(named("WOS", "<引文>").jiedian[0], "CR ");
+    EXPECT_EQ(named("WOS", "<引文>").yueding, 2);
 }
 
 TEST(Seed, KeywordNamesAreUniqueAndFitTheValueTable) {
@@ -418,6 +423,9 @@ TEST(Seed, ShippedCatalogueSelections) {
     EXPECT_EQ(cat.other_keyword_names("MEDLINE"), medline_walked);
     const auto wos_walked = names_of(cat.txt_walked_definitions("WOS"));
     EXPECT_EQ(wos_walked.back(), "<引文>");
+    const auto wos_listed = cat.other_keyword_names("WOS");
+    EXPECT_FALSE(contains(wos_listed, "<引文>"));
+    EXPECT_EQ(wos_listed.size() + 1, wos_walked.size());
 
     // The lower-case volume tag of CNKI RefWorks survives the round trip exactly.
     ASSERT_TRUE(cat.find_definition("cnki", "卷"));
