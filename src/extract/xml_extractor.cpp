@@ -85,12 +85,23 @@ bool is_inline_markup(const pugi::xml_node& e) {
     return false;
 }
 
+// Appends every text below `e` in document order (without recursion: markup may nest
+// deeply).
 void append_all_text(const pugi::xml_node& e, std::string& out) {
-    for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
-        if (is_text_node(c)) {
-            out += c.value();
-        } else if (c.type() == pugi::node_element) {
-            append_all_text(c, out);
+    pugi::xml_node n = e.first_child();
+    while (n && n != e) {
+        if (is_text_node(n)) {
+            out += n.value();
+        }
+        if (n.type() == pugi::node_element && n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n != e && !n.next_sibling()) {
+            n = n.parent();
+        }
+        if (n != e) {
+            n = n.next_sibling();
         }
     }
 }

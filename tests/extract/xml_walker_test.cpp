@@ -264,6 +264,23 @@ TEST(XmlWalker, MixedContentGivesTheWholeText) {
     EXPECT_EQ(e.rows, expected);
 }
 
+TEST(XmlWalker, NestedMarkupInDocumentOrder) {
+    const auto f = xml_format("X", "Rec", {}, {definition("标题", {"T"})});
+    EXPECT_EQ(extract_text("<S><Rec><T>a<i>b<b>c</b>d</i>e<sup>f</sup></T></Rec></S>", f).rows,
+              (Rows{{"0000000001", "标题", "abcdef"}}));
+    // Very deep nesting is read without running out of stack.
+    std::string deep = "<S><Rec><T>x";
+    for (int i = 0; i < 200000; ++i) {
+        deep += "<i>";
+    }
+    deep += "y";
+    for (int i = 0; i < 200000; ++i) {
+        deep += "</i>";
+    }
+    deep += "z</T></Rec></S>";
+    EXPECT_EQ(extract_text(deep, f).rows, (Rows{{"0000000001", "标题", "xyz"}}));
+}
+
 TEST(XmlWalker, ValueRules) {
     const std::string xml = R"(<S><Rec>
       <Lang>ENG</Lang><Lang>Chi中Ä</Lang>
