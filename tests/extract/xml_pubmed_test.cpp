@@ -127,21 +127,10 @@ TEST(XmlPubmed, CompactEfetchFileFirstArticle) {
                           "Jurisprudence", "Prisoners", "Public Policy"};
     EXPECT_EQ(s.values(a, major_without), major);
     EXPECT_EQ(s.values(a, major_with), major);
-    const Values minor = {"AIDS Serodiagnosis",
-                          "Civil Rights",
-                          "Humans",
-                          "Law Enforcement",
-                          "Mass Screening",
-                          "Minority Groups",
-                          "Organizational Policy",
-                          "Patient Care",
-                          "Prejudice",
-                          "Quarantine",
-                          "Social Control, Formal",
-                          "Statistics as Topic",
-                          "Stereotyping",
-                          "United States"};
-    EXPECT_EQ(s.values(a, minor_without), minor);
+    // The other 14 headings are minor, without qualifiers.
+    const auto minor = s.values(a, minor_without);
+    ASSERT_EQ(minor.size(), 14u);
+    EXPECT_EQ(minor[10], "Social Control, Formal");
     EXPECT_EQ(s.values(a, minor_with), minor);
 }
 

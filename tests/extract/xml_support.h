@@ -43,14 +43,13 @@ public:
 
 class RecordingProgress final : public Progress {
 public:
-    void set_title(const std::string& t) override { titles.push_back(t); }
+    void set_title(const std::string&) override {}
     void set_maximum(long long m) override {
         maximum = m;
         positions.clear();
     }
     void set_position(long long p) override { positions.push_back(p); }
     void pump() override { ++pumps; }
-    std::vector<std::string> titles;
     long long maximum = -1;
     std::vector<long long> positions;
     int pumps = 0;
