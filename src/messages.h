@@ -110,6 +110,9 @@ inline constexpr const char* confirm_document_question_2 = "）？\r";
 inline constexpr const char* same_name_question = "已存在同名文件，是否覆盖？\r";
 inline constexpr const char* clear_results_question =
     "已针对此同名文件做过关键字提取，是否清除原来的提取结果？\r";
+// A chosen file would take the name of one of the project's tables: prefix + name.
+inline constexpr const char* document_name_reserved =
+    "项目数据表使用此文件名，请将文件改名后再选择：";
 // The copy into the project folder failed: prefix + path + "：" + the system's error text.
 inline constexpr const char* document_copy_failed = "无法复制文件：";
 // Choose directory: the dialog TForm_xuanzemulu.

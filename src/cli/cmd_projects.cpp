@@ -117,10 +117,14 @@ void doc_add(Context& ctx, Args& args) {
         }
         throw Refusal(question);
     };
+    projects::FileRegistration r;
     try {
-        projects::register_file(ctx.catalogue(), ws, source, ask);
+        r = projects::register_file(ctx.catalogue(), ws, source, ask);
     } catch (const projects::ProjectError& e) {
         throw Failure(e.what());
+    }
+    if (r.status == projects::FileRegistration::Status::refused) {
+        throw Refusal(r.refusal);
     }
 }
 

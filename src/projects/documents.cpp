@@ -44,6 +44,12 @@ FileRegistration register_file(store::Catalogue& catalogue, store::Workspace& wo
     const std::string& number = workspace.number();
     const std::string name = source.filename().string();
     const fs::path target = workspace.folder() / name;
+    if (name == store::zidian_file_name(number) || name == store::tongji_file_name(number) ||
+        name == store::temp_file_name) {
+        r.status = FileRegistration::Status::refused;
+        r.refusal = std::string(msg::document_name_reserved) + name;
+        return r;
+    }
     const auto existing = catalogue.find_file_entry(number, name);
     bool clear = false;
     if (existing) {

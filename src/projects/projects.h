@@ -136,12 +136,14 @@ std::string confirm_file_question(const fs::path& source);
 struct FileRegistration {
     enum class Status {
         declined, // a question was answered No: nothing changed
+        refused,  // the name is one of the project's table files: `refusal` says so
         added,    // a new entry with the next xuhao
         replaced, // an entry of the same name: its copy replaced, its xuhao kept
     };
     Status status = Status::declined;
     long long xuhao = 0;          // the entry to select
     bool results_cleared = false; // its values and the project's statistics were deleted
+    std::string refusal;
 };
 
 // Choose file, after the file dialog: asks the confirmation; when the project has a file
@@ -150,7 +152,9 @@ struct FileRegistration {
 // Then copies the file into the project folder (through a temporary file renamed over the
 // target, so a failed copy leaves an earlier copy intact) and registers a new entry with
 // xuhao = entries + 1. A failed copy throws ProjectError and changes nothing: no entry is
-// added and no value is cleared. `workspace` must be bound to the project.
+// added and no value is cleared. A file named like one of the project's tables
+// (zidian<number>.dbf, tongji<number>.dbf, temp.dbf) is refused after the confirmation,
+// since its copy would replace the table. `workspace` must be bound to the project.
 FileRegistration register_file(store::Catalogue& catalogue, store::Workspace& workspace,
                                const fs::path& source, const Ask& ask);
 

@@ -172,6 +172,20 @@ TEST_F(Documents, AFailedCopyRegistersAndClearsNothing) {
     EXPECT_EQ(files, (V{"a.txt", "tongjiA1.dbf", "zidianA1.dbf"}));
 }
 
+TEST_F(Documents, AFileNamedLikeAProjectTableIsRefused) {
+    ws->append_value(1, "x", "作者", "kept");
+    ws->flush();
+    for (const std::string name : {"zidianA1.dbf", "tongjiA1.dbf", "temp.dbf"}) {
+        const auto r = add(source(name, "not a table"), {true});
+        EXPECT_EQ(r.status, FileRegistration::Status::refused);
+        EXPECT_EQ(r.refusal, msg::document_name_reserved + name);
+    }
+    EXPECT_TRUE(names().empty());
+    EXPECT_EQ(ws->count_values(store::ValueFilter{}), 1u);
+    // Another project's table name is an ordinary file name here.
+    EXPECT_EQ(add(source("zidianB1.dbf", "x"), {true}).status, FileRegistration::Status::added);
+}
+
 TEST_F(Documents, ExtensionListAndDirectoryEntries) {
     const fs::path dir = sources / "docs";
     fs::create_directory(dir);
