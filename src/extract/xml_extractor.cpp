@@ -50,14 +50,9 @@ long long kid_count(const pugi::xml_node& e) {
     return n;
 }
 
+// n(E) > 1.
 bool more_than_one_kid(const pugi::xml_node& e) {
-    int n = 0;
-    for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
-        if (++n > 1) {
-            return true;
-        }
-    }
-    return false;
+    return e.first_child() && e.first_child().next_sibling();
 }
 
 bool named(const pugi::xml_node& n, const std::string& name) {
@@ -111,11 +106,11 @@ void append_all_text(const pugi::xml_node& e, std::string& out) {
 // no text of its own: an error of the definition.
 std::string text(const pugi::xml_node& e) {
     pugi::xml_node only;
-    int kept = 0;
+    int count = 0;
     bool has_text = false;
     bool all_inline = true;
     for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
-        ++kept;
+        ++count;
         only = c;
         if (is_text_node(c)) {
             has_text = true;
@@ -123,10 +118,10 @@ std::string text(const pugi::xml_node& e) {
             all_inline = false;
         }
     }
-    if (kept == 0) {
+    if (count == 0) {
         return {};
     }
-    if (kept == 1 && is_text_node(only)) {
+    if (count == 1 && is_text_node(only)) {
         return only.value();
     }
     if (!has_text && !all_inline) {
