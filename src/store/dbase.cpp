@@ -438,7 +438,14 @@ void DbaseTable::write_pending() {
     }
     // Records first, then the count that includes them.
     pending_.push_back(end_marker);
-    write_all(pending_.data(), pending_.size(), data_offset(committed_));
+    try {
+        write_all(pending_.data(), pending_.size(), data_offset(committed_));
+    } catch (...) {
+        // The records stay buffered; the count was not raised, so a partly written batch
+        // is cut off on the next open.
+        pending_.pop_back();
+        throw;
+    }
     committed_ += pending_count_;
     pending_count_ = 0;
     pending_.clear();
