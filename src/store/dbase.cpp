@@ -441,8 +441,8 @@ void DbaseTable::write_pending() {
     try {
         write_all(pending_.data(), pending_.size(), data_offset(committed_));
     } catch (...) {
-        // The records stay buffered; the count was not raised, so a partly written batch
-        // is cut off on the next open.
+        // The records stay buffered and the count was not raised: a later flush writes
+        // the batch again at the same place.
         pending_.pop_back();
         throw;
     }
