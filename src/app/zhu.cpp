@@ -78,7 +78,7 @@ QTableView* make_grid(QWidget* parent, const char* name, QAbstractItemModel* mod
 
 // A matrix grid: its fixed rows and columns are cells of the model, so the view's own
 // headers are hidden.
-QTableView* make_string_grid(QWidget* parent, const char* name, StringGridModel* model,
+QTableView* make_string_grid(QWidget* parent, const char* name, QAbstractItemModel* model,
                              int default_column_width) {
     auto* g = new QTableView(parent);
     g->setObjectName(QString::fromLatin1(name));
@@ -550,14 +550,14 @@ QWidget* TForm_zhu::build_matrix_page() {
         QStringLiteral("QTabBar::tab { min-width: 100px; font-weight: bold; }"));
     TabSheet1 = new QWidget(PageControl1);
     TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    StringGrid1_cells = new StringGridModel(6, 5, 0, 1, this);
+    StringGrid1_cells = new MatrixGridModel(6, 5, 0, 1, this);
     StringGrid1 = make_string_grid(TabSheet1, "StringGrid1", StringGrid1_cells, 70);
     auto* t1 = new QVBoxLayout(TabSheet1);
     t1->setContentsMargins(0, 0, 0, 0);
     t1->addWidget(StringGrid1);
     TabSheet2 = new QWidget(PageControl1);
     TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
-    StringGrid2_cells = new StringGridModel(5, 5, 1, 1, this);
+    StringGrid2_cells = new MatrixGridModel(5, 5, 1, 1, this);
     StringGrid2 = make_string_grid(TabSheet2, "StringGrid2", StringGrid2_cells, 160);
     StringGrid2->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* t2 = new QVBoxLayout(TabSheet2);

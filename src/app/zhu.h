@@ -10,12 +10,15 @@
 // menu item is connected to its handler by the constructor.
 #pragma once
 
+#include "analysis/jobs.h"
+#include "app/matrix_grid_model.h"
 #include "app/prompter.h"
 #include "app/table_model.h"
 #include "app/up_down.h"
 #include "app/zhuangtaitiao.h"
 #include "store/catalogue.h"
 #include "store/settings.h"
+#include "store/workspace.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -88,6 +91,18 @@ public:
     // Set while the three keyword lists are refilled; their change handlers then do nothing.
     bool filling_keywords = false;
 
+    // The selected project's workspace (zidian, tongji, temp); project_workspace() binds
+    // it to the selected project when it is not bound to that project yet. Null when no
+    // project with a number is selected or its tables cannot be opened (the reason shown).
+    std::optional<store::Workspace> workspace;
+    store::Workspace* project_workspace();
+
+    // Query_tongji: the statistics rows of the keyword chosen last on page 统计 or 矩阵.
+    std::vector<store::StatisticsRow> tongji_rows;
+    void open_statistics_query(const std::string& keyword);
+    // The matrices as last generated; the matrix grids show them.
+    analysis::MatrixResults matrices;
+
     // The text lines of the matrices for the matrix export (invisible lists).
     std::vector<std::string> ListBox_cipian{"临时存储"};
     std::vector<std::string> ListBox_gongxian;
@@ -108,6 +123,7 @@ public:
     void statistics_job(TForm_zhuangtaitiao& dialog);
     void word_document_job(TForm_zhuangtaitiao& dialog);
     void cooccurrence_job(TForm_zhuangtaitiao& dialog);
+    void matrix_job(TForm_zhuangtaitiao& dialog, analysis::MatrixKind kind);
 
     // ---- Frame ---------------------------------------------------------------------
     QWidget* Panel_left;
@@ -197,9 +213,9 @@ public:
     QWidget* TabSheet1;      // 词篇矩阵
     QWidget* TabSheet2;      // 共现矩阵
     QTableView* StringGrid1; // word-document matrix
-    StringGridModel* StringGrid1_cells;
+    MatrixGridModel* StringGrid1_cells;
     QTableView* StringGrid2; // co-occurrence matrix
-    StringGridModel* StringGrid2_cells;
+    MatrixGridModel* StringGrid2_cells;
     QMenu* PopupMenu2;
     QAction* MenuItem1; // 导出至txt文本
     QAction* MenuItem3; // 导出至excel
@@ -279,6 +295,10 @@ private:
     void restore_geometry();
     void show_page(int index);
     void set_current_row(QTableView* view, int row);
+    // The chosen item of a keyword list; "" when none is chosen.
+    std::string chosen_keyword(const QComboBox* list) const;
+    // A project is selected and its trimmed number is not empty.
+    bool project_with_number() const;
 
     bool in_tab_click_ = false;
 };

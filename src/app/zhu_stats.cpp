@@ -1,19 +1,116 @@
 // Statistics page: counting a keyword, its rows, the workbook export and the article
 // information export of a row.
+#include "analysis/jobs.h"
 #include "app/zhu.h"
+#include "messages.h"
+#include "text/text.h"
+
+#include <QSignalBlocker>
 
 namespace lumacite::app {
 
+store::Workspace* TForm_zhu::project_workspace() {
+    const auto* p = selected_project();
+    if (p == nullptr || text::trim(p->bianhao).empty()) {
+        return nullptr;
+    }
+    if (workspace && workspace->number() == p->bianhao) {
+        return &*workspace;
+    }
+    try {
+        workspace.reset();
+        workspace.emplace(store::Workspace::bind(program_folder, p->bianhao));
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+        return nullptr;
+    }
+    return &*workspace;
+}
+
+std::string TForm_zhu::chosen_keyword(const QComboBox* list) const {
+    return list->currentIndex() < 0 ? std::string() : list->currentText().toStdString();
+}
+
+bool TForm_zhu::project_with_number() const {
+    const auto* p = selected_project();
+    return p != nullptr && !text::trim(p->bianhao).empty();
+}
+
+void TForm_zhu::open_statistics_query(const std::string& keyword) {
+    tongji_rows.clear();
+    if (store::Workspace* ws = project_workspace()) {
+        try {
+            tongji_rows = ws->statistics(keyword);
+        } catch (const std::exception& e) {
+            prompter.refuse(e.what());
+        }
+    }
+    DBGrid5_model->bind([this] { return static_cast<long long>(tongji_rows.size()); },
+                        [this](long long row, int column) -> std::string {
+                            const auto& r = tongji_rows[static_cast<std::size_t>(row)];
+                            switch (column) {
+                            case 0:
+                                return r.xuhao;
+                            case 1:
+                                return r.zhi;
+                            case 2:
+                                return r.cishu;
+                            case 3:
+                                return r.baifenbi;
+                            default:
+                                return r.leijibi;
+                            }
+                        });
+}
+
 void TForm_zhu::ComboBox3Change(int) {
-    // Show the keyword's statistics rows: filled by the statistics feature.
+    if (filling_keywords || ComboBox3->currentIndex() < 0 || !project_with_number()) {
+        return;
+    }
+    open_statistics_query(chosen_keyword(ComboBox3));
+    // The matrix page follows without running its own keyword handling.
+    if (ComboBox2->currentIndex() != ComboBox3->currentIndex()) {
+        const QSignalBlocker block(ComboBox2);
+        ComboBox2->setCurrentIndex(ComboBox3->currentIndex());
+    }
 }
 
 void TForm_zhu::SpeedButton11Click() {
-    // The statistics command: filled by the statistics feature.
+    if (ComboBox3->count() == 0 || ComboBox3->currentIndex() < 0 || !project_with_number()) {
+        return;
+    }
+    store::Workspace* ws = project_workspace();
+    if (ws == nullptr) {
+        return;
+    }
+    const std::string keyword = chosen_keyword(ComboBox3);
+    try {
+        if (!prompter.ask_yes_no(
+                analysis::statistics_question(keyword, ws->has_statistics(keyword)))) {
+            return;
+        }
+        analysis::clear_keyword_statistics(*ws, keyword);
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+        return;
+    }
+    run_job(analysis::statistics_job_title(keyword), msg::job_statistics);
+    ComboBox3Change(ComboBox3->currentIndex());
 }
 
-void TForm_zhu::statistics_job(TForm_zhuangtaitiao&) {
-    // Job "统计": filled by the statistics feature.
+void TForm_zhu::statistics_job(TForm_zhuangtaitiao& dialog) {
+    store::Workspace* ws = project_workspace();
+    if (ws == nullptr) {
+        return;
+    }
+    try {
+        if (analysis::run_statistics_job(*ws, chosen_keyword(ComboBox3), selected_format_type(),
+                                         dialog) == analysis::StatisticsOutcome::zero) {
+            prompter.inform(msg::stats_zero);
+        }
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+    }
 }
 
 void TForm_zhu::SpeedButton12Click() {
