@@ -48,6 +48,8 @@ void TForm_zhu::SpeedButton7Click() {
         return;
     }
     const std::string keyword = chosen_keyword(ComboBox2);
+    // Read the rows again: the project may have changed since the keyword was chosen.
+    open_statistics_query(keyword);
     if (tongji_rows.empty()) {
         prompter.inform(analysis::statistics_needed_message(keyword));
         return;

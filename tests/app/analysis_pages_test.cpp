@@ -30,6 +30,7 @@ protected:
         {
             auto catalogue = store::Catalogue::open(home / store::catalogue_file_name);
             catalogue.add_project({"T1", "WOS", ""});
+            catalogue.add_project({"T2", "WOS", ""});
         }
         {
             auto ws = store::Workspace::bind(home.path(), "T1");
@@ -169,6 +170,18 @@ TEST_F(AnalysisPages, EachTabGeneratesItsOwnMatrixAndExportsIt) {
     EXPECT_EQ(read_file(out / "c.txt"), "*\tLi\tWang\tZhang\r\nLi\t3\t1\t1\r\nWang\t1\t2\t0\r\n"
                                         "Zhang\t1\t0\t1\r\n");
     EXPECT_EQ(prompter.unused_answers(), 0u);
+}
+
+TEST_F(AnalysisPages, GenerationReadsTheStatisticsOfTheProjectSelectedNow) {
+    count_authors();
+    window->ComboBox2Change(authors);
+    window->open_project_query(1);
+    ASSERT_EQ(window->selected_project()->bianhao, "T2");
+    window->ComboBox2->setCurrentIndex(authors);
+    prompter.clear();
+    window->SpeedButton7Click();
+    EXPECT_EQ(prompter.texts(), std::vector<std::string>{"请首先进行“作者”的汇总统计工作！\r"});
+    EXPECT_EQ(window->ListBox_cipian, std::vector<std::string>{"临时存储"});
 }
 
 } // namespace
