@@ -82,8 +82,8 @@ TForm_jiedian::TForm_jiedian(const formats::DefinitionForm& form, Prompter& prom
 
     // Layout by format type.
     for (std::size_t i = 1; i < 6; ++i) {
-        Label_jiedian[i]->setVisible(form.txt_layout);
-        Edit_jiedian[i]->setVisible(form.txt_layout);
+        Label_jiedian[i]->setVisible(!form.txt_layout);
+        Edit_jiedian[i]->setVisible(!form.txt_layout);
     }
     for (std::size_t i = 1; i < 5; ++i) {
         RadioButton[i]->setVisible(form.txt_layout);
