@@ -144,13 +144,4 @@ TEST(Statistics, PaddingAndReadingOfStoredNumbers) {
     EXPECT_LT(pad_number(9), pad_number(10));
 }
 
-TEST(Statistics, RepeatedPairsRemovedKeepingFirstOrder) {
-    std::vector<Occurrence> occ{{"A", "x"}, {"B", "x"}, {"A", "x"}, {"A", "y"}, {"B", "x"}};
-    remove_repeated_pairs(occ);
-    ASSERT_EQ(occ.size(), 3u);
-    EXPECT_EQ(occ[0].wenzhangha, "A");
-    EXPECT_EQ(occ[1].wenzhangha, "B");
-    EXPECT_EQ(occ[2].zhi, "y");
-}
-
 } // namespace
