@@ -6,7 +6,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -254,6 +257,52 @@ void BM_ExtractMedlineRowRules(benchmark::State& state) {
                             static_cast<long long>(text.size()));
 }
 BENCHMARK(BM_ExtractMedlineRowRules)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// End to end: the file written to a project folder, read, extracted and appended to
+// zidian, with the end clean-up; a fresh table for every iteration.
+void run_into_zidian(benchmark::State& state, const extract::ExtractionFormat& f,
+                     const std::string& text) {
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "lumacite-bench-XXXXXX").string();
+    const fs::path home = ::mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path();
+    {
+        store::Workspace ws = store::Workspace::bind(home, "B1");
+        std::ofstream(ws.folder() / "records.txt", std::ios::binary) << text;
+    }
+    long long rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove(home / "B1" / store::zidian_file_name("B1"));
+        state.ResumeTiming();
+        store::Workspace ws = store::Workspace::bind(home, "B1");
+        extract::WorkspaceValueTable table(ws);
+        extract::ExtractionRequest request;
+        request.bianhao = "B1";
+        request.document = {"B1", 1, "records.txt", ""};
+        request.project_folder = ws.folder();
+        request.format = f;
+        NullProgress progress;
+        rows = extract::run_extraction(request, table, progress).rows_written;
+        ws.close();
+    }
+    fs::remove_all(home);
+    state.SetBytesProcessed(static_cast<long long>(state.iterations()) *
+                            static_cast<long long>(text.size()));
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["MB"] = static_cast<double>(text.size()) / 1e6;
+}
+
+void BM_ZidianMedline(benchmark::State& state) {
+    run_into_zidian(state, medline_format(),
+                    repeat(medline_record, "PMID- ", static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_ZidianMedline)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ZidianWos(benchmark::State& state) {
+    run_into_zidian(state, wos_format(),
+                    repeat(wos_record, "PT J\nUT WOS:", static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_ZidianWos)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

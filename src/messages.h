@@ -136,8 +136,6 @@ inline constexpr const char* no_such_format = "没有这个格式：";
 
 // ---- Extraction --------------------------------------------------------------------
 // The Extract command and the extraction run.
-inline constexpr const char* extract_job_title = "提取关键字段......";
-inline constexpr const char* extract_job_kind = "提取";
 // Title of each file: prefix + n + " / " + N.
 inline constexpr const char* extract_file_title_prefix = "提取关键字段...... ";
 inline constexpr const char* extract_again_question =

@@ -195,12 +195,16 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
             xml ? xml_extractor.extract_file(files[n], shown, request.format, counter, writer,
                                              progress)
                 : txt.extract_file(files[n], writer, progress);
-        if (outcome.kind == FileOutcome::Kind::skipped) {
+        if (outcome.kind != FileOutcome::Kind::done) {
             result.messages.push_back(outcome.message);
+            if (request.report) {
+                request.report(outcome.message);
+            }
+        }
+        if (outcome.kind == FileOutcome::Kind::skipped) {
             continue;
         }
         if (outcome.kind == FileOutcome::Kind::stopped) {
-            result.messages.push_back(outcome.message);
             result.status = ExtractionResult::Status::stopped;
             break;
         }

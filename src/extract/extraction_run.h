@@ -10,6 +10,7 @@
 #include "store/workspace.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,6 +110,8 @@ struct ExtractionRequest {
     // The user's answer to the re-extraction question, asked by the caller beforehand
     // when the entry has value rows already (see ValueTable::has_document_rows).
     bool replace_existing = false;
+    // Shown each message when it arises (a skipped file, the reason of a stop); may be empty.
+    std::function<void(const std::string&)> report;
 };
 
 struct ExtractionResult {

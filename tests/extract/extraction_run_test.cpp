@@ -170,8 +170,14 @@ TEST(ExtractionRun, UnreadableFileStopsKeepingRowsAndCleaningUp) {
     table.rows = {{"P1", 1, "1", "作者", "Kept"}, {"P1", 1, "1", "标题", ""}};
     NullProgress progress;
     // A file entry whose copy has gone since the Extract command looked.
-    const ExtractionResult gone =
-        run_extraction(request_for(dir.path(), {"P1", 2, "missing.txt", ""}), table, progress);
+    auto request = request_for(dir.path(), {"P1", 2, "missing.txt", ""});
+    std::vector<std::string> reported;
+    request.report = [&](const std::string& m) {
+        reported.push_back(m);
+        EXPECT_TRUE(table.log.empty()); // shown when it arises, before the clean-up
+    };
+    const ExtractionResult gone = run_extraction(request, table, progress);
+    EXPECT_EQ(reported, gone.messages);
     EXPECT_EQ(gone.status, ExtractionResult::Status::stopped);
     EXPECT_EQ(gone.messages, (std::vector<std::string>{"“" + (dir / "missing.txt").string() +
                                                        "”文件无法读取，提取已中止！\r"}));
