@@ -1,6 +1,9 @@
 // Extraction page: the document list, the Extract command, the values browser with its
 // article basket, value editing and the value and article exports.
 #include "app/zhu.h"
+#include "extract/extraction_run.h"
+#include "messages.h"
+#include "text/text.h"
 
 #include <QCursor>
 
@@ -23,11 +26,47 @@ void TForm_zhu::SpeedButton15Click() {
 }
 
 void TForm_zhu::SpeedButton16Click() {
-    // The Extract command: filled by the extraction feature.
+    const store::Project* project = selected_project();
+    const store::Document* entry = selected_document();
+    if (xiangmu_rows.empty() || project == nullptr || !project_with_number() ||
+        wenxian_rows.empty() || entry == nullptr) {
+        return;
+    }
+    if (text::trim(selected_format_type()).empty()) {
+        return;
+    }
+    const auto check = extract::check_document(*entry, project_folder(project->bianhao));
+    if (check != extract::DocumentCheck::ready) {
+        prompter.refuse(extract::check_message(check));
+        return;
+    }
+    run_job(msg::job_title_extract, msg::job_extract);
 }
 
-void TForm_zhu::extract_job(TForm_zhuangtaitiao&) {
-    // Job "提取": filled by the extraction feature.
+void TForm_zhu::extract_job(TForm_zhuangtaitiao& dialog) {
+    const store::Project* project = selected_project();
+    const store::Document* entry = selected_document();
+    if (project == nullptr || entry == nullptr || !catalogue) {
+        return;
+    }
+    store::Workspace* ws = project_workspace();
+    if (ws == nullptr) {
+        return;
+    }
+    try {
+        extract::WorkspaceValueTable table(*ws);
+        const bool extracted = table.has_document_rows(entry->xuhao);
+        if (extracted && !prompter.ask_yes_no(msg::extract_again_question)) {
+            return;
+        }
+        ADOQuery_wenxianAfterScroll();
+        extract::ExtractionRequest request =
+            extract::make_request(*catalogue, *project, *entry, ws->folder(), extracted);
+        request.report = [this](const std::string& message) { prompter.refuse(message); };
+        extract::run_extraction(request, table, dialog);
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+    }
 }
 
 void TForm_zhu::ComboBox1Change(int) {

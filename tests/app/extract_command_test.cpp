@@ -1,0 +1,113 @@
+// The Extract command of the extraction page: its checks and messages, the job "提取"
+// in the job dialog, and the re-extraction question.
+#include "app/scripted_prompter.h"
+#include "app/zhu.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace lumacite;
+using namespace lumacite::app;
+using lumacite::testing::TempDir;
+using lumacite::testing::write_file;
+using V = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ExtractCommand : public ::testing::Test {
+protected:
+    TempDir home;
+    TempDir source;
+    ScriptedPrompter prompter;
+    std::unique_ptr<TForm_zhu> w;
+
+    void SetUp() override {
+        {
+            auto cat = store::Catalogue::create(home / "velkor.exs");
+            auto def = [&](const char* name, const char* tag, const char* method, int flag) {
+                store::Definition d;
+                d.geshi = "自建";
+                d.geshi_quancheng = "自建全称";
+                d.leixing = "<txt>";
+                d.guanjianzi = name;
+                d.jiedian[0] = tag;
+                d.pailie = method;
+                d.yueding = flag;
+                cat.add_definition(d);
+            };
+            def("<文章节点>", "PT ", "3", 1);
+            def("作者", "AU ", "2", 0);
+            cat.add_project({"A1", "自建", ""});
+            cat.add_document({"A1", 1, "recs.txt", ""});
+            cat.add_document({"A1", 2, source.path().string(), "TXT"});
+        }
+        fs::create_directory(home / "A1");
+        write_file(home / "A1" / "recs.txt", "PT J\nAU Li M\n   Wu X\nPT J\nAU Zhou Q\n");
+        write_file(source / "b.txt", "PT J\nAU Second\n");
+        write_file(source / "a.TXT", "PT J\nAU First\n");
+        w = std::make_unique<TForm_zhu>(home.path(), prompter, StartOptions{false});
+        ASSERT_EQ(w->wenxian_rows.size(), 2u);
+    }
+
+    void select_document(int row) {
+        w->DBGrid3->setCurrentIndex(w->DBGrid3_model->index(row, 0));
+        ASSERT_EQ(w->document_row(), row);
+    }
+    // Value rows as "xuhao|wenzhangha|guanjianzi|zhi" in table order.
+    V values() {
+        V out;
+        for (const auto& r : w->workspace->select_values({})) {
+            out.push_back(std::to_string(r.xuhao) + "|" + r.wenzhangha + "|" + r.guanjianzi + "|" +
+                          r.zhi);
+        }
+        return out;
+    }
+};
+
+TEST_F(ExtractCommand, ExtractsAndAsksBeforeExtractingAgain) {
+    select_document(0);
+    w->SpeedButton16Click();
+    EXPECT_TRUE(prompter.texts().empty());
+    const V first{"1|0000000001|第一作者|Li M", "1|0000000001|作者|Li M", "1|0000000001|作者|Wu X",
+                  "1|0000000002|第一作者|Zhou Q", "1|0000000002|作者|Zhou Q"};
+    EXPECT_EQ(values(), first);
+
+    select_document(1);
+    w->SpeedButton16Click();
+    V both = first;
+    for (const char* v : {"2|0000000001|第一作者|First", "2|0000000001|作者|First",
+                          "2|0000000001|第一作者|Second", "2|0000000001|作者|Second"}) {
+        both.push_back(v);
+    }
+    EXPECT_EQ(values(), both);
+
+    // No keeps everything; Yes replaces the entry's rows only.
+    select_document(0);
+    prompter.answer(false);
+    w->SpeedButton16Click();
+    EXPECT_EQ(prompter.texts(), V{"已进行过相应的关键字提取工作，是否确认要重新进行？\r"});
+    EXPECT_EQ(values(), both);
+    write_file(home / "A1" / "recs.txt", "PT J\nAU New\n");
+    prompter.answer(true);
+    w->SpeedButton16Click();
+    EXPECT_EQ(values(), (V{"2|0000000001|第一作者|First", "2|0000000001|作者|First",
+                           "2|0000000001|第一作者|Second", "2|0000000001|作者|Second",
+                           "1|0000000001|第一作者|New", "1|0000000001|作者|New"}));
+}
+
+TEST_F(ExtractCommand, MissingFileOrDirectoryIsRefusedWithoutJob) {
+    fs::remove(home / "A1" / "recs.txt");
+    select_document(0);
+    w->SpeedButton16Click();
+    fs::remove_all(source.path());
+    select_document(1);
+    w->SpeedButton16Click();
+    EXPECT_EQ(prompter.texts(), (V{"无相应的文档文件！\r", "无相应的目录路径！\r"}));
+    EXPECT_EQ(prompter.calls()[0].icon, Icon::error);
+    EXPECT_TRUE(values().empty());
+}
+
+} // namespace
