@@ -148,6 +148,9 @@ TEST_F(AdminPage, AddFormatValidatesInTheDialogAndAppendsTheEntry) {
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QApplication::sendEvent(d.Edit1, &enter);
         EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.focusWidget(), d.Edit2);
+        QApplication::sendEvent(d.Edit2, &enter);
+        EXPECT_EQ(d.focusWidget(), d.RadioButton1);
         EXPECT_TRUE(prompter.calls().empty());
 
         d.Edit1->setText(QStringLiteral("  "));
