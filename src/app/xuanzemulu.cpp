@@ -1,0 +1,167 @@
+#include "app/xuanzemulu.h"
+
+#include "messages.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+namespace lumacite::app {
+namespace {
+
+QString qs(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QString qpath(const std::filesystem::path& p) {
+    return QString::fromStdString(p.string());
+}
+
+// The starting point of the tree that holds `path`: the home folder for a path inside it,
+// the root otherwise.
+QString starting_point(const QString& path) {
+    const QString home = QDir::homePath();
+    if (home != QStringLiteral("/") && (path == home || path.startsWith(home + QLatin1Char('/')))) {
+        return home;
+    }
+    return QStringLiteral("/");
+}
+
+} // namespace
+
+TForm_xuanzemulu::TForm_xuanzemulu(Prompter& prompter, Command command, QWidget* parent)
+    : QDialog(parent), prompter_(prompter), command_(std::move(command)) {
+    setObjectName(QStringLiteral("TForm_xuanzemulu"));
+    setWindowTitle(qs(msg::directory_dialog_caption));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(426, 257);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 8, 10, 8);
+    layout->setSpacing(4);
+
+    Label1 = new QLabel(qs(msg::directory_path_label), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    layout->addWidget(Label1);
+
+    DriveComboBox1 = new QComboBox(this);
+    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
+    DriveComboBox1->addItem(QStringLiteral("/"));
+    if (QDir::homePath() != QStringLiteral("/")) {
+        DriveComboBox1->addItem(QDir::homePath());
+    }
+    layout->addWidget(DriveComboBox1);
+
+    model_ = new QFileSystemModel(this);
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setRootPath(QStringLiteral("/"));
+    DirectoryListBox1 = new QTreeView(this);
+    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+    DirectoryListBox1->setModel(model_);
+    for (int column = 1; column < model_->columnCount(); ++column) {
+        DirectoryListBox1->hideColumn(column);
+    }
+    DirectoryListBox1->header()->hide();
+    DirectoryListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DirectoryListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    layout->addWidget(DirectoryListBox1, 1);
+
+    Label2 = new QLabel(qs(msg::directory_extension_label), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    layout->addWidget(Label2);
+
+    auto* bottom = new QHBoxLayout();
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setEditable(false);
+    ComboBox1->setMinimumWidth(160);
+    bottom->addWidget(ComboBox1);
+    bottom->addStretch(1);
+    Button1 = new QPushButton(qs(msg::directory_confirm), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setAutoDefault(false);
+    Button2 = new QPushButton(qs(msg::directory_cancel), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setAutoDefault(false);
+    bottom->addWidget(Button1);
+    bottom->addWidget(Button2);
+    layout->addLayout(bottom);
+
+    connect(Button1, &QPushButton::clicked, this, &TForm_xuanzemulu::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm_xuanzemulu::Button2Click);
+    connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { current_directory_changed(current); });
+
+    // The tree opens on the current folder of the process.
+    const QString current = QDir::currentPath();
+    {
+        const QSignalBlocker block(DriveComboBox1);
+        DriveComboBox1->setCurrentIndex(DriveComboBox1->findText(starting_point(current)));
+    }
+    connect(DriveComboBox1, &QComboBox::activated, this, &TForm_xuanzemulu::DriveComboBox1Change);
+    DirectoryListBox1->setRootIndex(model_->index(starting_point(current)));
+    set_directory(current.toStdString());
+}
+
+void TForm_xuanzemulu::set_directory(const std::filesystem::path& directory) {
+    const QModelIndex index = model_->index(qpath(directory));
+    if (index.isValid()) {
+        DirectoryListBox1->setCurrentIndex(index);
+        DirectoryListBox1->scrollTo(index);
+        DirectoryListBox1->expand(index);
+        directory_ = model_->filePath(index).toStdString();
+    } else {
+        directory_ = directory;
+    }
+    fill_extensions();
+}
+
+void TForm_xuanzemulu::current_directory_changed(const QModelIndex& current) {
+    if (!current.isValid()) {
+        return;
+    }
+    directory_ = model_->filePath(current).toStdString();
+    fill_extensions();
+}
+
+void TForm_xuanzemulu::DriveComboBox1Change(int index) {
+    if (index < 0) {
+        return;
+    }
+    const QString root = DriveComboBox1->itemText(index);
+    DirectoryListBox1->setRootIndex(model_->index(root));
+    set_directory(root.toStdString());
+}
+
+void TForm_xuanzemulu::fill_extensions() {
+    ComboBox1->clear();
+    for (const auto& extension : projects::extension_list(directory_)) {
+        ComboBox1->addItem(QString::fromStdString(extension));
+    }
+    ComboBox1->setCurrentIndex(-1);
+}
+
+void TForm_xuanzemulu::Button1Click() {
+    const std::string extension =
+        ComboBox1->currentIndex() < 0 ? std::string() : ComboBox1->currentText().toStdString();
+    projects::DirectoryRegistration outcome;
+    try {
+        outcome = command_(directory_, extension);
+    } catch (const std::exception& e) {
+        prompter_.refuse(e.what());
+        return;
+    }
+    if (!outcome.refusal.empty()) {
+        prompter_.refuse(outcome.refusal);
+        return;
+    }
+    accept();
+}
+
+void TForm_xuanzemulu::Button2Click() {
+    reject();
+}
+
+} // namespace lumacite::app
