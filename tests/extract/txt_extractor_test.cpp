@@ -49,54 +49,6 @@ std::vector<store::Definition> medline_definitions() {
             definition("<主题词>", "MH  - ", "5", "/", 2)};
 }
 
-TEST(TxtExtractorMedline, RecordNumbersAuthorsAndFirstAuthorPerArticle) {
-    TxtExtractor extractor(txt_format(medline_definitions()));
-    RecordingSink sink;
-    NullProgress progress;
-    ASSERT_EQ(
-        extractor.extract_file(sample("biopython_Medline_pubmed_result2.txt"), sink, progress).kind,
-        FileOutcome::Kind::done);
-    EXPECT_EQ(sink.of("作者"), (Pairs{{"16403221", "Casbon JA"},
-                                      {"16403221", "Crooks GE"},
-                                      {"16403221", "Saqi MA"},
-                                      {"16377612", "Pritchard L"},
-                                      {"16377612", "White JA"},
-                                      {"16377612", "Birch PR"},
-                                      {"16377612", "Toth IK"},
-                                      {"14871861", "de Hoon MJ"},
-                                      {"14871861", "Imoto S"},
-                                      {"14871861", "Nolan J"},
-                                      {"14871861", "Miyano S"},
-                                      {"14630660", "Hamelryck T"},
-                                      {"14630660", "Manderick B"}}));
-    // Each AU line is a field of its own (FAU lines stand between), yet an article has
-    // one first author.
-    EXPECT_EQ(sink.of("第一作者"), (Pairs{{"16403221", "Casbon JA"},
-                                          {"16377612", "Pritchard L"},
-                                          {"14871861", "de Hoon MJ"},
-                                          {"14630660", "Hamelryck T"}}));
-    EXPECT_EQ(sink.of("期刊"), (Pairs{{"16403221", "BMC Bioinformatics"},
-                                      {"16377612", "Bioinformatics"},
-                                      {"14871861", "Bioinformatics"},
-                                      {"14630660", "Bioinformatics"}}));
-    // Consecutive PT lines: each line gives its value once (13 values, not 31).
-    const std::string r1 = "16403221", r2 = "16377612", r3 = "14871861", r4 = "14630660";
-    EXPECT_EQ(sink.of("出版类型"), (Pairs{{r1, "Evaluation Studies"},
-                                          {r1, "Journal Article"},
-                                          {r2, "Journal Article"},
-                                          {r2, "Research Support, Non-U.S. Gov′t"},
-                                          {r3, "Comparative Study"},
-                                          {r3, "Evaluation Studies"},
-                                          {r3, "Journal Article"},
-                                          {r3, "Validation Studies"},
-                                          {r4, "Comparative Study"},
-                                          {r4, "Evaluation Studies"},
-                                          {r4, "Journal Article"},
-                                          {r4, "Research Support, Non-U.S. Gov′t"},
-                                          {r4, "Validation Studies"}}));
-    EXPECT_EQ(extractor.article_number(), "14630660");
-}
-
 TEST(TxtExtractorMedline, ContinuedFieldsJoinWithOneBlankAndApostrophesBecomePrimes) {
     TxtExtractor extractor(txt_format(medline_definitions()));
     RecordingSink sink;
@@ -202,27 +154,6 @@ TEST(TxtExtractorWos, AutomaticNumbersAuthorsJournalsAndCitedReferences) {
     EXPECT_EQ(sink.values("<引文>")[8], "Kim J., 1989, P ADDRESSES AM PHILO, V63, P31");
     EXPECT_EQ(sink.of("<引文期刊>").back(),
               (std::pair<std::string, std::string>{two, "BRIT J PHILOS SCI"}));
-}
-
-TEST(TxtExtractorCnki, EmptyVolumeLineDoesNotTakeThePageLine) {
-    const std::vector<store::Definition> defs{
-        definition("<文章节点>", "RT ", std::nullopt, std::nullopt, 1),
-        definition("作者", "A1 ", "1", ";"), definition("卷", "vo ", "3"),
-        definition("起始页", "OP ", "3"), definition("关键词", "K1 ", "1", ";")};
-    TxtExtractor extractor(txt_format(defs));
-    RecordingSink sink;
-    NullProgress progress;
-    extractor.extract_file(sample("cross-reality_CNKI_refworks_first3.txt"), sink, progress);
-    const std::string one = "0000000001", two = "0000000002", three = "0000000003";
-    EXPECT_EQ(sink.of("第一作者"), (Pairs{{one, "谢进"}, {two, "谢志贤"}, {three, "王曦"}}));
-    EXPECT_EQ(
-        sink.of("作者"),
-        (Pairs{{one, "谢进"}, {one, "王娜"}, {one, "杨子奇"}, {two, "谢志贤"}, {three, "王曦"}}));
-    EXPECT_EQ(sink.of("卷"), (Pairs{{one, ""}, {two, ""}}));
-    EXPECT_EQ(sink.of("起始页"), (Pairs{{one, "72-74"}, {two, "161-163"}, {three, "1-6"}}));
-    EXPECT_EQ(sink.values("关键词"),
-              (Values{"虚拟现实", "视觉传达设计", "人工智能", "高职艺术设计", "人才培养", "元宇宙",
-                      "虚拟现实", "技术创新", "运行框架", "数字图书馆"}));
 }
 
 // ---- Value methods -----------------------------------------------------------------------
