@@ -735,8 +735,9 @@ bool TForm_zhu::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            // Enter moves to the next control, as Tab does, and types nothing.
-            focusNextChild();
+            // Enter types nothing and moves the focus exactly as the Tab key would.
+            QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, key->modifiers() & ~Qt::KeypadModifier);
+            QApplication::sendEvent(watched, &tab);
             return true;
         }
     } else if (event->type() == QEvent::FocusOut) {
