@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build run test bench format clean
+.PHONY: all bootstrap configure build run test bench screenshots format clean
 
 all: build
 
@@ -27,6 +27,10 @@ test: build
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+screenshots: build
+	cmake --build $(BUILD_DIR) --target screenshots -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/tools/screenshots $(BUILD_DIR)/screenshots
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
