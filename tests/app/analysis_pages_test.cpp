@@ -148,6 +148,9 @@ TEST_F(AnalysisPages, EachTabGeneratesItsOwnMatrixAndExportsIt) {
     prompter.choose(out / "m.txt");
     window->SpeedButton8Click();
     EXPECT_EQ(read_file(out / "m.txt.txt"), "\xC1\xD9\xCA\xB1\xB4\xE6\xB4\xA2\r\n");
+    ASSERT_FALSE(prompter.calls().empty());
+    EXPECT_EQ(prompter.calls().back().kind, Kind::save_file);
+    EXPECT_EQ(prompter.calls().back().text, "命名或选择导出文件：");
 
     // Bounds outside every count: no question is answered differently, nothing changes.
     window->Edit3->setText(qs("4"));
