@@ -66,13 +66,19 @@ TEST(Cli, DefinitionsPrintsTheFormatAsTsvInIdOrder) {
     const auto r = run_cli({"--home", dir.path().string(), "definitions", "PubMed"});
     ASSERT_EQ(r.exit_code, 0) << r.err;
     const auto lines = lines_of(r.out);
-    ASSERT_EQ(lines.size(), 19u);
+    ASSERT_EQ(lines.size(), 20u);
     EXPECT_EQ(lines[0], "1\t<文章节点>\tPubmedArticle\t\t\t\t\t\t1\t;\t1");
     EXPECT_EQ(lines[1], "2\t<文章号>\tMedlineCitation\tPMID\t\t\t\t\t1\t;\t1");
     // The pair form's three backslashes are written escaped, one cell per node.
     EXPECT_EQ(lines[3], "4\t作者\tMedlineCitation\tArticle\tAuthorList\tAuthor\t"
                         "LastName\\\\\\\\\\\\Initials\t\t1\t;\t0");
-    EXPECT_EQ(lines[18], "19\t<主题词>\tMedlineCitation\tMeshHeadingList\tMeshHeading\t"
+    // The year comes from Year or, failing that, from the first four characters of
+    // MedlineDate.
+    EXPECT_EQ(lines[6], "7\t年代\tMedlineCitation\tArticle\tJournal\tJournalIssue\tPubDate\t"
+                        "Year\t1\t;\t0");
+    EXPECT_EQ(lines[7], "8\t年代\tMedlineCitation\tArticle\tJournal\tJournalIssue\tPubDate\t"
+                        "MedlineDate|||1,4\t1\t;\t0");
+    EXPECT_EQ(lines[19], "20\t<主题词>\tMedlineCitation\tMeshHeadingList\tMeshHeading\t"
                          "DescriptorName\tQualifierName\tMajorTopicYN\t1\t;\t2");
     long long previous = 0;
     for (const auto& line : lines) {
@@ -87,9 +93,9 @@ TEST(Cli, DefinitionsPrintsTheFormatAsTsvInIdOrder) {
     ASSERT_EQ(wos.exit_code, 0) << wos.err;
     const auto wos_lines = lines_of(wos.out);
     ASSERT_EQ(wos_lines.size(), 19u);
-    EXPECT_EQ(wos_lines[0], "20\t<文章节点>\tPT \t\t\t\t\t\t3\t\t1");
-    EXPECT_EQ(wos_lines[1], "21\t<文章号>\t*\t\t\t\t\t\t3\t\t1");
-    EXPECT_EQ(wos_lines[18], "38\t<引文>\tCR \t\t\t\t\t\t2\t\t2");
+    EXPECT_EQ(wos_lines[0], "21\t<文章节点>\tPT \t\t\t\t\t\t3\t\t1");
+    EXPECT_EQ(wos_lines[1], "22\t<文章号>\t*\t\t\t\t\t\t3\t\t1");
+    EXPECT_EQ(wos_lines[18], "39\t<引文>\tCR \t\t\t\t\t\t2\t\t2");
 }
 
 TEST(Cli, DefinitionsOfAnUnknownFormatIsRefused) {

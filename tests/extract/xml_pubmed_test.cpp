@@ -202,9 +202,12 @@ TEST(XmlPubmed, MedlineDateYearAndByteOrderMark) {
     EXPECT_EQ(s.values("10953346", major_with),
               (Values{"Esophageal Neoplasms / drug therapy", "Hot Temperature"}));
 
-    // The shipped format reads the same records; its year joins Year and MedlineDate.
+    // The shipped format reads the same records; its second year definition takes the
+    // year from MedlineDate.
     const auto shipped = run_file("sr-project_pubmed_result_excerpt.xml", shipped_pubmed());
     ASSERT_EQ(shipped.outcome.kind, FileOutcome::Kind::done);
+    EXPECT_EQ(shipped.sink.values("12121007", "年代"), Values{"2002"});
+    EXPECT_EQ(shipped.sink.values("10953346", "年代"), Values{"2000"});
     EXPECT_EQ(shipped.sink.values("10953346", "页码"), Values{"2697-703"});
     EXPECT_EQ(shipped.sink.values("12121007", "DOI"), Values{"10.1080/15216540212643"});
 }
