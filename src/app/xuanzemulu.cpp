@@ -94,6 +94,14 @@ TForm_xuanzemulu::TForm_xuanzemulu(Prompter& prompter, Command command, QWidget*
     connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { current_directory_changed(current); });
 
+    // The model reads folders in the background: keep the current folder in view as
+    // its parents arrive.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+        const QModelIndex current = DirectoryListBox1->currentIndex();
+        if (current.isValid()) {
+            DirectoryListBox1->scrollTo(current, QAbstractItemView::PositionAtCenter);
+        }
+    });
     // The tree opens on the current folder of the process.
     const QString current = QDir::currentPath();
     {

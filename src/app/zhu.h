@@ -5,9 +5,9 @@
 //
 // Construction and navigation live in zhu.cpp. Each page's command handlers live in a
 // file of their own: zhu_admin.cpp (formats and keyword definitions), zhu_projects.cpp
-// (projects), zhu_extract.cpp (document list, extraction, values browser, article
-// basket), zhu_stats.cpp (statistics), zhu_matrix.cpp (matrices). Every button, list and
-// menu item is connected to its handler by the constructor.
+// (projects), zhu_documents.cpp (document list), zhu_extract.cpp (extraction, values
+// browser, article basket), zhu_stats.cpp (statistics), zhu_matrix.cpp (matrices). Every
+// button, list and menu item is connected to its handler by the constructor.
 #pragma once
 
 #include "analysis/jobs.h"
@@ -299,6 +299,8 @@ private:
     std::string chosen_keyword(const QComboBox* list) const;
     // A project is selected and its trimmed number is not empty.
     bool project_with_number() const;
+    // Shows the document list again with entry `xuhao` selected, after a registration.
+    void show_registered_document(long long xuhao);
 
     bool in_tab_click_ = false;
 };

@@ -1,5 +1,5 @@
-// Extraction page: the document list, the Extract command, the values browser with its
-// article basket, value editing and the value and article exports.
+// Extraction page: the Extract command, the values browser with its article basket, value
+// editing and the value and article exports. The document list is in zhu_documents.cpp.
 #include "app/zhu.h"
 #include "extract/extraction_run.h"
 #include "messages.h"
@@ -8,22 +8,6 @@
 #include <QCursor>
 
 namespace lumacite::app {
-
-void TForm_zhu::ADOQuery_wenxianAfterScroll() {
-    // Document scroll (value count back to "0"): filled by the document list feature.
-}
-
-void TForm_zhu::SpeedButton13Click() {
-    // Register a document file: filled by the document list feature.
-}
-
-void TForm_zhu::SpeedButton14Click() {
-    // Register a directory with an extension: filled by the document list feature.
-}
-
-void TForm_zhu::SpeedButton15Click() {
-    // Remove a document entry: filled by the document list feature.
-}
 
 void TForm_zhu::SpeedButton16Click() {
     const store::Project* project = selected_project();
