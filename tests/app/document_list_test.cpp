@@ -260,14 +260,6 @@ TEST_F(DocumentList, RemovingTheLastEntryMakesTheProjectEditableAgain) {
     EXPECT_TRUE(ws().all_statistics().empty());
 }
 
-TEST_F(DocumentList, ChangingTheSelectedDocumentResetsTheValueCount) {
-    register_file(source / "a.txt", {true});
-    register_file(source / "b.txt", {true});
-    w->Label3->setText(QStringLiteral("42"));
-    select_document(0);
-    EXPECT_EQ(w->Label3->text(), QStringLiteral("0"));
-}
-
 // ---- The directory dialog --------------------------------------------------------------------
 
 class DirectoryDialog : public DocumentList {

@@ -4,9 +4,6 @@
 #include "app/zhu.h"
 #include "support/temp_dir.h"
 
-#include <QApplication>
-#include <QTest>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -210,18 +207,6 @@ TEST_F(ProjectPage, NumberBoxRefusesWithItsFourMessagesAndKeepsTheFocus) {
     EXPECT_EQ(selected_number(), "");
 }
 
-TEST_F(ProjectPage, LeavingTheNumberBoxByFocusRunsTheCheck) {
-    open();
-    w->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    w->SpeedButton9Click();
-    ASSERT_EQ(QApplication::focusWidget(), w->Edit1);
-    w->Memo1->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(prompter.texts(), V{"编号不应为空！\r"});
-    EXPECT_EQ(QApplication::focusWidget(), w->Edit1);
-    w->close();
-}
-
 class ExistingProjects : public ProjectPage {
 protected:
     void prepare(store::Catalogue& cat) override {
@@ -404,15 +389,6 @@ TEST_F(ExistingProjects, AFolderRemovalFailureIsReportedAfterTheRowsAreGone) {
         << prompter.calls()[1].text;
     EXPECT_FALSE(cat().find_project("A1").has_value());
     EXPECT_EQ(selected_number(), "C3");
-}
-
-TEST_F(ExistingProjects, SelectingAProjectWhoseFolderWasRemovedCreatesItAgain) {
-    open();
-    select("C3");
-    fs::remove_all(home / "A1");
-    select("A1");
-    EXPECT_TRUE(has_tables("A1"));
-    EXPECT_TRUE(prompter.calls().empty());
 }
 
 TEST_F(ProjectPage, DeletingTheLastProjectClearsTheBoxesAndTheBinding) {
