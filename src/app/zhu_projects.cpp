@@ -85,6 +85,9 @@ void TForm_zhu::ADOQuery_xiangmuAfterScroll() {
     if (!selection.bound) {
         return;
     }
+    // Binding closes the statistics query: no rows of the previous project stay in view.
+    tongji_rows.clear();
+    DBGrid5_model->unbind();
 
     // 7, 11-14. The three keyword lists, filled alike; no item chosen afterwards.
     filling_keywords = true;

@@ -93,6 +93,15 @@ TEST_F(AnalysisPages, CountingShowsTheRowsAndAsksAgainTheSecondTime) {
     EXPECT_EQ(window->DBGrid5_model->rowCount(), 3);
 }
 
+TEST_F(AnalysisPages, SelectingAnotherProjectClosesTheStatisticsRows) {
+    count_authors();
+    ASSERT_EQ(window->DBGrid5_model->rowCount(), 3);
+    window->open_project_query(1); // T2
+    ASSERT_EQ(window->Edit1->text(), qs("T2"));
+    EXPECT_EQ(window->DBGrid5_model->rowCount(), 0);
+    EXPECT_TRUE(window->tongji_rows.empty());
+}
+
 TEST_F(AnalysisPages, ZeroMessageLeavesNoRows) {
     window->ComboBox3->setCurrentIndex(journals);
     prompter.answer(true);
