@@ -5,6 +5,8 @@
 
 #include <pugixml.hpp>
 
+#include <sys/mman.h>
+
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -470,15 +472,51 @@ std::string keyword_message(const std::string& keyword, DefinitionError::Kind ki
                                                            : msg::xml_substring_numbers_after);
 }
 
-// Parses the decoded text in place and reads its articles.
-FileOutcome extract_decoded(std::string& buffer, const std::string& shown_path,
+// Memory for a whole file, read and then parsed in place. Large buffers are mapped with
+// transparent huge pages where the system offers them: touching a hundred megabytes in
+// small pages costs more than reading them.
+class ReadBuffer {
+public:
+    explicit ReadBuffer(std::size_t size) : size_(size) {
+        if (size >= huge_page_threshold) {
+            void* p =
+                ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (p != MAP_FAILED) {
+                ::madvise(p, size, MADV_HUGEPAGE); // a hint: without it, small pages
+                data_ = static_cast<char*>(p);
+                mapped_ = true;
+                return;
+            }
+        }
+        data_ = new char[size];
+    }
+    ReadBuffer(const ReadBuffer&) = delete;
+    ReadBuffer& operator=(const ReadBuffer&) = delete;
+    ~ReadBuffer() {
+        if (mapped_) {
+            ::munmap(data_, size_);
+        } else {
+            delete[] data_;
+        }
+    }
+    char* get() const { return data_; }
+
+private:
+    static constexpr std::size_t huge_page_threshold = std::size_t{4} << 20;
+    std::size_t size_;
+    char* data_ = nullptr;
+    bool mapped_ = false;
+};
+
+// Parses UTF-8 text in place (the parser writes into `data`) and reads its articles.
+FileOutcome extract_decoded(char* data, std::size_t size, const std::string& shown_path,
                             const ExtractionFormat& format, ArticleCounter& counter,
                             ValueSink& sink, Progress& progress) {
     const FileOutcome not_xml{FileOutcome::Kind::skipped, std::string(msg::xml_not_xml_before) +
                                                               shown_path + msg::xml_not_xml_after};
     pugi::xml_document doc;
     const pugi::xml_parse_result parsed =
-        doc.load_buffer_inplace(buffer.data(), buffer.size(), parse_options, pugi::encoding_utf8);
+        doc.load_buffer_inplace(data, size, parse_options, pugi::encoding_utf8);
     if (!parsed) {
         return not_xml;
     }
@@ -547,7 +585,7 @@ FileOutcome XmlExtractor::extract_file(const std::filesystem::path& file,
         std::error_code ec;
         const bool regular = std::filesystem::is_regular_file(file, ec);
         const std::uintmax_t size = regular ? std::filesystem::file_size(file, ec) : 0;
-        std::unique_ptr<char[]> bytes(new char[regular && !ec ? size + 1 : 1]);
+        ReadBuffer bytes(regular && !ec ? size + 1 : 1);
         std::ifstream in;
         if (regular && !ec) {
             in.open(file, std::ios::binary);
@@ -557,16 +595,23 @@ FileOutcome XmlExtractor::extract_file(const std::filesystem::path& file,
             return {FileOutcome::Kind::stopped, std::string(msg::xml_cannot_read_before) +
                                                     file.string() + msg::xml_cannot_read_after};
         }
-        buffer = text::decode_xml(std::string_view(bytes.get(), size));
+        const std::string_view read(bytes.get(), size);
+        // Most files are UTF-8 already: parse them where they were read, without a copy.
+        if (text::xml_is_plain_utf8(read)) {
+            return extract_decoded(bytes.get(), size, shown_path, format, counter, sink, progress);
+        }
+        buffer = text::decode_xml(read);
     }
-    return extract_decoded(buffer, shown_path, format, counter, sink, progress);
+    return extract_decoded(buffer.data(), buffer.size(), shown_path, format, counter, sink,
+                           progress);
 }
 
 FileOutcome XmlExtractor::extract_bytes(std::string_view bytes, const std::string& shown_path,
                                         const ExtractionFormat& format, ArticleCounter& counter,
                                         ValueSink& sink, Progress& progress) const {
     std::string buffer = text::decode_xml(bytes);
-    return extract_decoded(buffer, shown_path, format, counter, sink, progress);
+    return extract_decoded(buffer.data(), buffer.size(), shown_path, format, counter, sink,
+                           progress);
 }
 
 } // namespace lumacite::extract

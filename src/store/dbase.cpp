@@ -490,6 +490,15 @@ void DbaseTable::append(std::span<const DbaseValue> values) {
     for (std::size_t i = 0; i < values.size(); ++i) {
         std::string encoded;
         if (const auto* s = std::get_if<std::string_view>(&values[i])) {
+            // ASCII text is its own GB18030 form, one byte a character: cut and copy it.
+            const DbaseField& f = layout_.fields()[i];
+            if (f.type != 'N' && std::all_of(s->begin(), s->end(), [](char c) {
+                    return static_cast<unsigned char>(c) < 0x80;
+                })) {
+                std::memcpy(pending_.data() + start + layout_.offset(i), s->data(),
+                            std::min<std::size_t>(s->size(), f.width));
+                continue;
+            }
             encoded = layout_.encode_text(i, *s);
         } else if (const auto* n = std::get_if<long long>(&values[i])) {
             encoded = layout_.encode_integer(i, *n);

@@ -375,17 +375,30 @@ std::string xml_declared_encoding(std::string_view bytes) {
     return ascii_lower(decl.substr(p + 1, close - p - 1));
 }
 
+namespace {
+
+bool declares_chinese_code_page(std::string_view bytes) {
+    const std::string declared = xml_declared_encoding(bytes);
+    return declared == "gb2312" || declared == "gbk" || declared == "gb18030" ||
+           declared == "cp936" || declared == "euc-cn" || declared == "x-gbk" ||
+           declared == "windows-936";
+}
+
+} // namespace
+
 std::string decode_xml(std::string_view bytes) {
     const Encoding bom = detect_encoding(bytes);
     if (bom == Encoding::utf8_bom || bom == Encoding::utf16le || bom == Encoding::utf16be) {
         return decode_input(bytes);
     }
-    const std::string declared = xml_declared_encoding(bytes);
-    if (declared == "gb2312" || declared == "gbk" || declared == "gb18030" || declared == "cp936" ||
-        declared == "euc-cn" || declared == "x-gbk" || declared == "windows-936") {
+    if (declares_chinese_code_page(bytes)) {
         return gb18030_to_utf8(bytes);
     }
     return decode_input(bytes);
+}
+
+bool xml_is_plain_utf8(std::string_view bytes) {
+    return detect_encoding(bytes) == Encoding::utf8 && !declares_chinese_code_page(bytes);
 }
 
 std::size_t gb18030_width(std::string_view utf8) {

@@ -46,6 +46,10 @@ std::string xml_declared_encoding(std::string_view bytes);
 // GB2312, GBK, GB18030 (or their aliases) is honoured; otherwise as decode_input.
 std::string decode_xml(std::string_view bytes);
 
+// True when decode_xml(bytes) gives the bytes unchanged (valid UTF-8 without a BOM and
+// without a declaration of a Chinese code page), so they can be parsed where they are.
+bool xml_is_plain_utf8(std::string_view bytes);
+
 // ---- GB18030 widths ---------------------------------------------------------------
 
 // Number of bytes the text takes in GB18030 (1 for ASCII, 2 or 4 otherwise).

@@ -121,6 +121,18 @@ TEST(XmlDecoding, DeclarationNamesTheEncoding) {
     EXPECT_EQ(decode_xml(pubmed), pubmed);
 }
 
+// Files parsed where they were read must be exactly those decode_xml leaves unchanged.
+TEST(XmlDecoding, PlainUtf8IsParsedWithoutDecoding) {
+    const std::string pubmed = read_file(data_dir + "biopython_Entrez_pubmed1.xml");
+    EXPECT_TRUE(xml_is_plain_utf8(pubmed));
+    EXPECT_TRUE(xml_is_plain_utf8("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>中</a>"));
+    // A BOM is removed, a Chinese code page is transcoded, invalid UTF-8 is read as GB18030.
+    EXPECT_FALSE(xml_is_plain_utf8("\xEF\xBB\xBF<a>x</a>"));
+    EXPECT_FALSE(xml_is_plain_utf8("<?xml version=\"1.0\" encoding=\"GB2312\"?><a>x</a>"));
+    EXPECT_FALSE(xml_is_plain_utf8("<a>" + utf8_to_gb18030("中文") + "</a>"));
+    EXPECT_FALSE(xml_is_plain_utf8(std::string("\xFF\xFE<\0a\0/\0>\0", 10)));
+}
+
 TEST(TextOrder, IsGb18030ByteOrder) {
     // Common Chinese characters come in pinyin order: 阿 (a) < 北 (bei) < 中 (zhong).
     EXPECT_LT(compare_text("阿", "北"), 0);
