@@ -20,6 +20,7 @@ namespace msg = lumacite::msg;
 namespace {
 
 const std::string shipped_formats = "MEDLINE·MEDLINE 纯文本·<txt>\n"
+                                    "MedlineXML·MEDLINE XML (MedlineCitationSet)·<xml>\n"
                                     "PubMed·PubMed XML·<xml>\n"
                                     "WOS·Web of Science 纯文本·<txt>\n"
                                     "cnki·中国知网 RefWorks·<txt>\n"

@@ -59,7 +59,7 @@ std::vector<std::string> split_lines(const std::string& s) {
     return lines;
 }
 
-TEST(Seed, HoldsTheFiveBuiltInFormatsWithTheirTypes) {
+TEST(Seed, HoldsTheSixBuiltInFormatsWithTheirTypes) {
     std::vector<FormatKey> keys;
     for (const auto& d : seed()) {
         const FormatKey key{d.geshi, d.geshi_quancheng, d.leixing};
@@ -69,9 +69,12 @@ TEST(Seed, HoldsTheFiveBuiltInFormatsWithTheirTypes) {
     }
     // One key per format: every row repeats its format's full name and type.
     const std::vector<FormatKey> expected = {
-        {"PubMed", "PubMed XML", "<xml>"},      {"WOS", "Web of Science 纯文本", "<txt>"},
-        {"cnki", "中国知网 RefWorks", "<txt>"}, {"万方", "万方数据 NoteExpress", "<txt>"},
+        {"PubMed", "PubMed XML", "<xml>"},
+        {"WOS", "Web of Science 纯文本", "<txt>"},
+        {"cnki", "中国知网 RefWorks", "<txt>"},
+        {"万方", "万方数据 NoteExpress", "<txt>"},
         {"MEDLINE", "MEDLINE 纯文本", "<txt>"},
+        {"MedlineXML", "MEDLINE XML (MedlineCitationSet)", "<xml>"},
     };
     ASSERT_EQ(keys.size(), expected.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -95,6 +98,7 @@ TEST(Seed, StructuralDefinitionsCarryFlagOneAndComeFirst) {
         {"cnki", {"RT "}, {"*"}},
         {"万方", {"{Reference Type}:"}, {"*"}},
         {"MEDLINE", {"PMID-"}, {"PMID-"}},
+        {"MedlineXML", {"MedlineCitation"}, {"PMID"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.geshi);
@@ -150,13 +154,16 @@ TEST(Seed, SubjectHeadingDefinitions) {
 
 TEST(Seed, KeywordNamesAreUniqueAndFitTheValueTable) {
     const std::set<std::string> reserved = {"<文章节点>", "<文章号>", "<主题词>", "<引文>"};
-    for (const auto& geshi : {"PubMed", "WOS", "cnki", "万方", "MEDLINE"}) {
+    for (const auto& geshi : {"PubMed", "WOS", "cnki", "万方", "MEDLINE", "MedlineXML"}) {
         SCOPED_TRACE(geshi);
         std::set<std::string> names;
         for (const auto& d : definitions_of(geshi)) {
-            // PubMed reads its year from one of two alternative elements: two definitions
-            // of one name, of which an article fills one.
-            const bool alternative = std::string(geshi) == "PubMed" && d.guanjianzi == "年代";
+            // The XML formats read a year from one of two alternative elements, and old
+            // MEDLINE XML an affiliation likewise: two definitions of one name, of which
+            // an article fills one.
+            const bool alternative = (std::string(geshi) == "PubMed" && d.guanjianzi == "年代") ||
+                                     (std::string(geshi) == "MedlineXML" &&
+                                      (d.guanjianzi == "年代" || d.guanjianzi == "第一作者机构"));
             EXPECT_TRUE(names.insert(d.guanjianzi).second || alternative)
                 << "duplicate " << d.guanjianzi;
             EXPECT_FALSE(text::trim(d.guanjianzi).empty());
@@ -405,8 +412,10 @@ TEST(Seed, ShippedCatalogueSelections) {
     for (const auto& key : cat.formats()) {
         names.push_back(key.geshi);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"MEDLINE", "PubMed", "WOS", "cnki", "万方"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"MEDLINE", "MedlineXML", "PubMed", "WOS", "cnki", "万方"}));
     EXPECT_EQ(cat.format_type("PubMed"), "<xml>");
+    EXPECT_EQ(cat.format_type("MedlineXML"), "<xml>");
     for (const auto& geshi : txt_formats) {
         EXPECT_EQ(cat.format_type(geshi), "<txt>") << geshi;
     }
