@@ -5,7 +5,11 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QStorageInfo>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <set>
 
 namespace lumacite::app {
 namespace {
@@ -18,17 +22,56 @@ QString qpath(const std::filesystem::path& p) {
     return QString::fromStdString(p.string());
 }
 
-// The starting point of the tree that holds `path`: the home folder for a path inside it,
-// the root otherwise.
-QString starting_point(const QString& path) {
-    const QString home = QDir::homePath();
-    if (home != QStringLiteral("/") && (path == home || path.startsWith(home + QLatin1Char('/')))) {
-        return home;
+bool inside(const QString& path, const QString& root) {
+    return root == QStringLiteral("/") || path == root || path.startsWith(root + QLatin1Char('/'));
+}
+
+// Kernel and system file systems: nothing a user keeps export files on.
+bool system_volume(const QString& root, const QByteArray& type) {
+    static const std::set<QByteArray> types = {
+        "autofs",     "binfmt_misc", "bpf",      "cgroup",   "cgroup2", "configfs",
+        "debugfs",    "devpts",      "devtmpfs", "efivarfs", "fusectl", "hugetlbfs",
+        "mqueue",     "nsfs",        "proc",     "pstore",   "ramfs",   "rpc_pipefs",
+        "securityfs", "squashfs",    "sysfs",    "tmpfs",    "tracefs", "overlay"};
+    if (types.count(type) != 0) {
+        return true;
     }
-    return QStringLiteral("/");
+    for (const char* system : {"/boot", "/dev", "/proc", "/run", "/snap", "/sys", "/var/lib"}) {
+        if (inside(root, QString::fromLatin1(system)) &&
+            !inside(root, QStringLiteral("/run/media"))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
+
+QStringList drive_roots(const std::vector<MountedVolume>& volumes, const QString& home) {
+    QStringList roots{QStringLiteral("/")};
+    if (!home.isEmpty() && home != QStringLiteral("/")) {
+        roots.append(home);
+    }
+    QStringList more;
+    for (const auto& volume : volumes) {
+        if (!roots.contains(volume.root) && !more.contains(volume.root) &&
+            !system_volume(volume.root, volume.type)) {
+            more.append(volume.root);
+        }
+    }
+    std::sort(more.begin(), more.end());
+    return roots + more;
+}
+
+QString starting_point(const QStringList& roots, const QString& path) {
+    QString best = QStringLiteral("/");
+    for (const auto& root : roots) {
+        if (inside(path, root) && root.size() > best.size()) {
+            best = root;
+        }
+    }
+    return best;
+}
 
 TForm_xuanzemulu::TForm_xuanzemulu(Prompter& prompter, Command command, QWidget* parent)
     : QDialog(parent), prompter_(prompter), command_(std::move(command)) {
@@ -48,10 +91,13 @@ TForm_xuanzemulu::TForm_xuanzemulu(Prompter& prompter, Command command, QWidget*
 
     DriveComboBox1 = new QComboBox(this);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
-    DriveComboBox1->addItem(QStringLiteral("/"));
-    if (QDir::homePath() != QStringLiteral("/")) {
-        DriveComboBox1->addItem(QDir::homePath());
+    std::vector<MountedVolume> volumes;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady()) {
+            volumes.push_back({volume.rootPath(), volume.fileSystemType()});
+        }
     }
+    DriveComboBox1->addItems(drive_roots(volumes, QDir::homePath()));
     layout->addWidget(DriveComboBox1);
 
     model_ = new QFileSystemModel(this);
@@ -106,10 +152,10 @@ TForm_xuanzemulu::TForm_xuanzemulu(Prompter& prompter, Command command, QWidget*
     const QString current = QDir::currentPath();
     {
         const QSignalBlocker block(DriveComboBox1);
-        DriveComboBox1->setCurrentIndex(DriveComboBox1->findText(starting_point(current)));
+        DriveComboBox1->setCurrentIndex(DriveComboBox1->findText(starting_point(roots(), current)));
     }
     connect(DriveComboBox1, &QComboBox::activated, this, &TForm_xuanzemulu::DriveComboBox1Change);
-    DirectoryListBox1->setRootIndex(model_->index(starting_point(current)));
+    DirectoryListBox1->setRootIndex(model_->index(starting_point(roots(), current)));
     set_directory(current.toStdString());
 }
 
@@ -132,6 +178,14 @@ void TForm_xuanzemulu::current_directory_changed(const QModelIndex& current) {
     }
     directory_ = model_->filePath(current).toStdString();
     fill_extensions();
+}
+
+QStringList TForm_xuanzemulu::roots() const {
+    QStringList items;
+    for (int i = 0; i < DriveComboBox1->count(); ++i) {
+        items.append(DriveComboBox1->itemText(i));
+    }
+    return items;
 }
 
 void TForm_xuanzemulu::DriveComboBox1Change(int index) {

@@ -1,5 +1,6 @@
 // TForm_xuanzemulu, the directory dialog of the document list: a directory chosen in a
-// tree (with a list of starting points: the file-system root and the home folder) and one
+// tree (with a list of starting points: the file-system root, the home folder and the
+// mounted volumes) and one
 // of the extensions of the files in it. "确认" hands both to the opener's command; a
 // refusal is shown and keeps the dialog open, success closes it. "取消" closes it.
 #pragma once
@@ -17,8 +18,23 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace lumacite::app {
+
+struct MountedVolume {
+    QString root;    // where it is mounted
+    QByteArray type; // file-system type ("ext4", "vfat", "proc", ...)
+};
+
+// Starting points of the directory tree: "/", the home folder, then the mounted volumes a
+// user keeps files on (further disks, removable media, network shares) in path order;
+// kernel and system file systems (proc, tmpfs, /boot, /run, ...) are left out, except
+// removable media under /run/media.
+QStringList drive_roots(const std::vector<MountedVolume>& volumes, const QString& home);
+
+// The starting point whose tree holds `path`: the deepest root that contains it.
+QString starting_point(const QStringList& roots, const QString& path);
 
 class TForm_xuanzemulu : public QDialog {
     Q_OBJECT
@@ -36,7 +52,7 @@ public:
     void set_directory(const std::filesystem::path& directory);
 
     QLabel* Label1;               // "1.如果选择的是某个目录，请选择具体路径："
-    QComboBox* DriveComboBox1;    // starting points of the tree
+    QComboBox* DriveComboBox1;    // starting points of the tree: root, home, mounted volumes
     QTreeView* DirectoryListBox1; // directories only
     QLabel* Label2;               // "2.请指定目录中的文件扩展名："
     QComboBox* ComboBox1;         // extensions of the files of the current directory
@@ -52,6 +68,7 @@ private:
     // Clears the extension list and fills it from the files of the current directory;
     // no extension is chosen afterwards.
     void fill_extensions();
+    QStringList roots() const;
     void current_directory_changed(const QModelIndex& current);
 
     Prompter& prompter_;

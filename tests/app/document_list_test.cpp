@@ -307,6 +307,37 @@ TEST_F(DirectoryDialog, OffersTheDistinctLastExtensionsInFileOrder) {
     EXPECT_EQ(extensions(d), V{});
 }
 
+// The drive list: root and home first, then the volumes a user keeps files on.
+TEST(DriveList, RootHomeAndMountedVolumesWithoutSystemFileSystems) {
+    const std::vector<MountedVolume> volumes = {
+        {"/", "ext4"},
+        {"/proc", "proc"},
+        {"/sys/fs/cgroup", "cgroup2"},
+        {"/dev/shm", "tmpfs"},
+        {"/run/user/1000", "tmpfs"},
+        {"/run", "tmpfs"},
+        {"/boot/efi", "vfat"},
+        {"/srv/data", "ext4"},
+        {"/run/media/li/U盘", "vfat"},
+        {"/media/li/BACKUP", "exfat"},
+        {"/mnt/share", "cifs"},
+        {"/mnt/share", "cifs"},
+        {"/home/li", "ext4"},
+    };
+    EXPECT_EQ(drive_roots(volumes, "/home/li"),
+              (QStringList{"/", "/home/li", "/media/li/BACKUP", "/mnt/share", "/run/media/li/U盘",
+                           "/srv/data"}));
+    EXPECT_EQ(drive_roots({}, "/"), QStringList{"/"});
+
+    // The tree opens on the deepest starting point that holds the folder.
+    const QStringList roots = {"/", "/home/li", "/mnt/share", "/mnt/share2"};
+    EXPECT_EQ(starting_point(roots, "/mnt/share/2024/wos"), QStringLiteral("/mnt/share"));
+    EXPECT_EQ(starting_point(roots, "/mnt/share2"), QStringLiteral("/mnt/share2"));
+    EXPECT_EQ(starting_point(roots, "/mnt/shared"), QStringLiteral("/"));
+    EXPECT_EQ(starting_point(roots, "/home/li"), QStringLiteral("/home/li"));
+    EXPECT_EQ(starting_point(roots, "/home/lily"), QStringLiteral("/"));
+}
+
 TEST_F(DirectoryDialog, ConfirmShowsItsThreeMessagesAndStaysOpen) {
     bool closed = false;
     on_directory_dialog([&](TForm_xuanzemulu& d) {
