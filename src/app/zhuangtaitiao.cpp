@@ -37,7 +37,8 @@ TForm_zhuangtaitiao::TForm_zhuangtaitiao(QWidget* parent, std::function<std::str
     Gauge1 = new QProgressBar(this);
     Gauge1->setObjectName(QStringLiteral("Gauge1"));
     Gauge1->setGeometry(24, 38, 561, 13);
-    Gauge1->setTextVisible(false);
+    Gauge1->setTextVisible(true);
+    Gauge1->setFormat(QStringLiteral("%p%"));
 
     Button1 = new QPushButton(this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -115,9 +116,12 @@ void TForm_zhuangtaitiao::set_position(long long position) {
 }
 
 void TForm_zhuangtaitiao::pump() {
-    if (since_paint_.elapsed() >= repaint_interval_ms) {
+    // Its own clock: a job sets the position right before it pumps, and that repaint
+    // must not keep pending window messages waiting.
+    if (!since_pump_.isValid() || since_pump_.elapsed() >= repaint_interval_ms) {
         paint_gauge();
         QApplication::processEvents();
+        since_pump_.restart();
     }
 }
 

@@ -80,6 +80,7 @@ private:
     long long maximum_ = 0;
     long long position_ = 0;
     QElapsedTimer since_paint_;
+    QElapsedTimer since_pump_;
     bool closing_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -167,6 +168,28 @@ TEST(JobDialog, CallerDrivenModeStaysOpenAndRunsNothing) {
     EXPECT_EQ(dialog->Gauge1->maximum(), 250);
     EXPECT_EQ(dialog->Gauge1->value(), 250); // the last step is always shown
     dialog.reset();
+}
+
+// A job that sets its position and then pumps, step after step, still lets window
+// messages through: a timer of the main window keeps firing while the job runs.
+TEST(JobDialog, AJobLoopLetsWindowMessagesThrough) {
+    TForm_zhuangtaitiao dialog(nullptr, [] { return std::string(); }, {});
+    dialog.Timer1->stop();
+    dialog.show();
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(10);
+    dialog.set_maximum(1'000'000'000);
+    QElapsedTimer clock;
+    clock.start();
+    for (long long i = 1; clock.elapsed() < 600; ++i) {
+        dialog.set_position(i);
+        dialog.pump();
+    }
+    EXPECT_GE(ticks, 5);
+    EXPECT_EQ(dialog.Gauge1->format(), QStringLiteral("%p%"));
+    EXPECT_TRUE(dialog.Gauge1->isTextVisible());
 }
 
 TEST(JobDialog, GaugeKeepsExactCountsAndShowsLargeRangesScaled) {
