@@ -78,6 +78,10 @@ void TForm_zhu::SpeedButton13Click() {
     if (registration.status == projects::FileRegistration::Status::declined) {
         return;
     }
+    if (registration.status == projects::FileRegistration::Status::refused) {
+        prompter.refuse(registration.refusal);
+        return;
+    }
     show_registered_document(registration.xuhao);
 }
 
@@ -102,7 +106,10 @@ void TForm_zhu::SpeedButton14Click() {
 void TForm_zhu::SpeedButton15Click() {
     const store::Project* project = selected_project();
     const store::Document* entry = selected_document();
-    if (project == nullptr || wenxian_rows.empty() || entry == nullptr) {
+    // The placeholder project shows the list of the project selected before it: nothing
+    // of that list may be removed from here.
+    if (project == nullptr || !project_with_number() || wenxian_rows.empty() || entry == nullptr ||
+        !catalogue->has_documents(project->bianhao)) {
         return;
     }
     if (!prompter.ask_ok_cancel(projects::remove_question(*entry))) {

@@ -209,12 +209,29 @@ TEST_F(DocumentList, AFailedCopyIsReportedAndRegistersNothing) {
 TEST_F(DocumentList, CommandsNeedANumberedProjectAndEntries) {
     // Remove with no entry: no question.
     w->SpeedButton15Click();
-    // The placeholder: neither chooser nor dialog opens.
+    EXPECT_TRUE(prompter.calls().empty());
+    register_file(source / "a.txt", {true});
+    prompter.clear();
+    // The placeholder still shows A1's list: neither chooser nor dialog opens, and none of
+    // A1's entries can be removed from here.
     w->SpeedButton9Click();
+    ASSERT_EQ(rows(), V{"1|a.txt|"});
     w->SpeedButton13Click();
     w->SpeedButton14Click();
     w->SpeedButton15Click();
     EXPECT_TRUE(prompter.calls().empty());
+    EXPECT_EQ(cat().documents("A1").size(), 1u);
+}
+
+TEST_F(DocumentList, AFileNamedLikeAProjectTableIsRefused) {
+    write_file(source / "zidianA1.dbf", "x");
+    register_file(source / "zidianA1.dbf", {true});
+    ASSERT_FALSE(prompter.calls().empty());
+    EXPECT_EQ(prompter.calls().back().kind, Kind::refuse);
+    EXPECT_EQ(prompter.calls().back().text.rfind("项目数据表使用此文件名", 0), 0u)
+        << prompter.calls().back().text;
+    EXPECT_EQ(rows(), V{});
+    EXPECT_TRUE(editable());
 }
 
 // ---- Remove document and the document scroll -----------------------------------------------
