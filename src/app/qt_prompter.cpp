@@ -86,8 +86,10 @@ QtPrompter::choose_open_file(const std::string& title, const std::string& filter
 std::optional<std::filesystem::path>
 QtPrompter::choose_save_file(const std::string& title, const std::string& filter,
                              const std::filesystem::path& folder) {
-    return to_path(
-        QFileDialog::getSaveFileName(parent_, qs(title), qs(folder.string()), qs(filter)));
+    // No overwrite question here: callers may add an extension to the chosen name, so the
+    // file asked about need not be the file written; an export replaces its file.
+    return to_path(QFileDialog::getSaveFileName(parent_, qs(title), qs(folder.string()), qs(filter),
+                                                nullptr, QFileDialog::DontConfirmOverwrite));
 }
 
 std::optional<std::filesystem::path>

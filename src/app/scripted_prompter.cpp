@@ -66,16 +66,16 @@ bool ScriptedPrompter::ask_ok_cancel(const std::string& text) {
 }
 
 std::optional<std::filesystem::path>
-ScriptedPrompter::choose_open_file(const std::string& title, const std::string&,
+ScriptedPrompter::choose_open_file(const std::string& title, const std::string& filter,
                                    const std::filesystem::path&) {
-    calls_.push_back({Kind::open_file, title, Icon::question});
+    calls_.push_back({Kind::open_file, title, Icon::question, filter});
     return next_path(title);
 }
 
 std::optional<std::filesystem::path>
-ScriptedPrompter::choose_save_file(const std::string& title, const std::string&,
+ScriptedPrompter::choose_save_file(const std::string& title, const std::string& filter,
                                    const std::filesystem::path&) {
-    calls_.push_back({Kind::save_file, title, Icon::question});
+    calls_.push_back({Kind::save_file, title, Icon::question, filter});
     return next_path(title);
 }
 

@@ -30,6 +30,7 @@ public:
         Kind kind;
         std::string text; // message, chooser title or shown file
         Icon icon;
+        std::string filter = {}; // file chooser filter
     };
 
     // Handler for unexpected questions, shared by every instance. The default throws

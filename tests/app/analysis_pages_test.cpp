@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+#include <QToolButton>
+
 #include <memory>
 
 using namespace lumacite;
@@ -130,6 +133,40 @@ TEST_F(AnalysisPages, KeywordChoiceSetsBoundsOrAsksForStatistics) {
     EXPECT_EQ(window->DBGrid5_model->rowCount(), 3);
 }
 
+// The count fields take digits only, up to their length; the spin buttons step by one
+// between 1 and 999.
+TEST_F(AnalysisPages, CountFieldsTakeDigitsAndStepWithinTheirRange) {
+    for (auto [field, length] :
+         {std::pair{window->Edit3, 6}, std::pair{window->Edit5, 6}, std::pair{window->Edit4, 4}}) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        EXPECT_EQ(field->text(), qs("1"));
+        field->clear();
+        QTest::keyClicks(field, qs("a1-b2 3.4x56!789"));
+        EXPECT_EQ(field->text(), qs("123456789").left(length));
+    }
+    auto press = [](UpDown* spin, const char* button) {
+        spin->findChild<QToolButton*>(qs(button))->click();
+    };
+    for (auto [spin, field] :
+         {std::pair{window->UpDown1, window->Edit3}, std::pair{window->UpDown3, window->Edit5},
+          std::pair{window->UpDown2, window->Edit4}}) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        field->setText(qs("998"));
+        press(spin, "up");
+        EXPECT_EQ(field->text(), qs("999"));
+        press(spin, "up");
+        EXPECT_EQ(field->text(), qs("999"));
+        field->setText(qs("2"));
+        press(spin, "down");
+        EXPECT_EQ(field->text(), qs("1"));
+        press(spin, "down");
+        EXPECT_EQ(field->text(), qs("1"));
+        field->clear(); // an empty field counts as 0
+        press(spin, "up");
+        EXPECT_EQ(field->text(), qs("1"));
+    }
+}
+
 TEST_F(AnalysisPages, EachTabGeneratesItsOwnMatrixAndExportsIt) {
     count_authors();
     window->ComboBox2Change(authors);
@@ -160,6 +197,7 @@ TEST_F(AnalysisPages, EachTabGeneratesItsOwnMatrixAndExportsIt) {
     ASSERT_FALSE(prompter.calls().empty());
     EXPECT_EQ(prompter.calls().back().kind, Kind::save_file);
     EXPECT_EQ(prompter.calls().back().text, "命名或选择导出文件：");
+    EXPECT_EQ(prompter.calls().back().filter, "TXT (*.txt)");
 
     // Bounds outside every count: no question is answered differently, nothing changes.
     window->Edit3->setText(qs("4"));
