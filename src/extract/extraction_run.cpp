@@ -190,7 +190,11 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
                            " / " + std::to_string(total));
         progress.set_maximum(0);
         progress.set_position(0);
-        const std::string shown = files[n].string();
+        // Messages name a registered file by its place in the program folder, a file of a
+        // directory entry by its full path.
+        const std::string shown = is_directory_entry(request.document)
+                                      ? files[n].string()
+                                      : "./" + request.bianhao + "/" + request.document.wenjianming;
         const FileOutcome outcome =
             xml ? xml_extractor.extract_file(files[n], shown, request.format, counter, writer,
                                              progress)

@@ -75,6 +75,16 @@ TEST_F(XmlExtractCli, DirectoryOfPubMedFilesWithOneThatIsNotXml) {
     EXPECT_NE(major.find("\n9997\tChromatium / enzymology\n"), std::string::npos) << major;
 }
 
+// A registered file is named by its place in the program folder.
+TEST_F(XmlExtractCli, RegisteredFileThatIsNotXmlIsNamedInTheProjectFolder) {
+    write_file(dir / "bad.xml", "<PubmedArticleSet><PubmedArticle>\n");
+    ASSERT_EQ(run({"project", "add", "P9", "--format", "PubMed"}).code, 0);
+    ASSERT_EQ(run({"doc", "add", "P9", (dir / "bad.xml").string()}).code, 0);
+    const CliResult r = run({"extract", "P9", "1"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "“./P9/bad.xml”文件非<xml>格式，无法读取！\n");
+}
+
 // The shipped "MedlineXML" format over two excerpts of an old licensee file (root
 // MedlineCitationSet): affiliations in Article/Affiliation, MedlineDate years, an article
 // without volume and issue, keyword lists, and an investigator who is not an author.
