@@ -3,6 +3,7 @@
 #include "extract/txt_extractor.h"
 #include "extract/xml_extractor.h"
 #include "messages.h"
+#include "projects/projects.h"
 #include "text/text.h"
 
 #include <algorithm>
@@ -90,34 +91,13 @@ std::vector<std::filesystem::path> document_files(const store::Document& entry,
         return {project_folder / entry.wenjianming};
     }
     const std::string wanted = text::ascii_lower(entry.kuozhanming);
-    struct Named {
-        std::string key;  // the name in lower case
-        std::string name; // the name as it is
-        fs::path path;
-    };
-    std::vector<Named> found;
-    std::error_code ec;
-    for (fs::directory_iterator it(fs::path(entry.wenjianming), ec), end; !ec && it != end;
-         it.increment(ec)) {
-        std::error_code type_ec;
-        if (!it->is_regular_file(type_ec)) {
-            continue;
-        }
-        const std::string name = it->path().filename().string();
-        const std::size_t dot = name.rfind('.');
-        if (dot == std::string::npos || text::ascii_lower(name.substr(dot + 1)) != wanted) {
-            continue;
-        }
-        found.push_back({text::ascii_lower(name), name, it->path()});
-    }
-    std::sort(found.begin(), found.end(), [](const Named& a, const Named& b) {
-        const int c = text::compare_text(a.key, b.key);
-        return c != 0 ? c < 0 : text::compare_text(a.name, b.name) < 0;
-    });
+    const fs::path directory(entry.wenjianming);
     std::vector<fs::path> files;
-    files.reserve(found.size());
-    for (auto& f : found) {
-        files.push_back(std::move(f.path));
+    for (const auto& name : projects::directory_file_names(directory)) {
+        const std::size_t dot = name.rfind('.');
+        if (dot != std::string::npos && text::ascii_lower(name.substr(dot + 1)) == wanted) {
+            files.push_back(directory / name);
+        }
     }
     return files;
 }

@@ -95,6 +95,9 @@ std::vector<std::string> directory_file_names(const fs::path& directory) {
             continue;
         }
         std::string name = it->path().filename().string();
+        if (name.front() == '.') {
+            continue; // hidden: side files of other systems and programs, never exports
+        }
         found.push_back({text::ascii_lower(name), std::move(name)});
     }
     std::sort(found.begin(), found.end(), [](const Named& a, const Named& b) {

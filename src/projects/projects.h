@@ -159,8 +159,8 @@ FileRegistration register_file(store::Catalogue& catalogue, store::Workspace& wo
                                const fs::path& source, const Ask& ask);
 
 // The regular files of a directory in the order the directory dialog and extraction take
-// them: names compared without regard to ASCII case, then in text order. Empty when the
-// directory cannot be read.
+// them: names compared without regard to ASCII case, then in text order. Hidden files
+// (names beginning with ".") are left out. Empty when the directory cannot be read.
 std::vector<std::string> directory_file_names(const fs::path& directory);
 
 // The extension list of the directory dialog: for each file, in directory_file_names

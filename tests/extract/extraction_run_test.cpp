@@ -86,7 +86,8 @@ TEST(RowWriter, TrimsSubstitutesAndCutsAtCharacterBoundaries) {
 
 TEST(DocumentFiles, DirectoryEntryListsMatchingFilesInNameOrder) {
     testing::TempDir dir;
-    for (const char* name : {"b.txt", "A.TXT", "c.Txt", "d.txt.bak", "e.csv", "ftxt"}) {
+    for (const char* name :
+         {"b.txt", "A.TXT", "c.Txt", "d.txt.bak", "e.csv", "ftxt", "._b.txt", ".txt"}) {
         testing::write_file(dir / name, "x");
     }
     std::filesystem::create_directory(dir / "sub.txt");

@@ -189,10 +189,12 @@ TEST_F(Documents, AFileNamedLikeAProjectTableIsRefused) {
 TEST_F(Documents, ExtensionListAndDirectoryEntries) {
     const fs::path dir = sources / "docs";
     fs::create_directory(dir);
-    for (const char* name : {"c.xml", "b.TXT", "data.tar.gz", "a.txt", "README", "trailing."}) {
+    for (const char* name : {"c.xml", "b.TXT", "data.tar.gz", "a.txt", "README", "trailing.",
+                             "._a.txt", ".DS_Store"}) {
         write_file(dir / name, "x");
     }
     fs::create_directory(dir / "sub.d");
+    // Hidden files (side files of other systems) are neither listed nor offered.
     EXPECT_EQ(directory_file_names(dir),
               (V{"a.txt", "b.TXT", "c.xml", "data.tar.gz", "README", "trailing."}));
     EXPECT_EQ(extension_list(dir), (V{"TXT", "XML", "GZ", "README"}));
