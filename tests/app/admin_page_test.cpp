@@ -266,6 +266,19 @@ TEST_F(AdminPage, AddKeywordToTxtFormatReusesThePlaceholderAfterCancel) {
         }
         EXPECT_TRUE(d.RadioButton[0]->isChecked());
         EXPECT_EQ(d.Edit_fenge->text(), qs(";"));
+
+        // Enter moves on like Tab and neither types nor confirms.
+        d.Edit1->setFocus();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(d.Edit1, &enter);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.focusWidget(), d.Edit_jiedian[0]);
+        QApplication::sendEvent(d.Edit_jiedian[0], &enter);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_NE(d.focusWidget(), d.Edit_jiedian[0]);
+        EXPECT_EQ(d.Edit1->text(), QString());
+        EXPECT_TRUE(prompter.calls().empty());
+
         d.Edit1->setText(qs("丢弃"));
         d.Button2->click();
     });

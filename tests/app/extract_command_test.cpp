@@ -67,6 +67,29 @@ protected:
     }
 };
 
+// A project whose format has no definitions (no format type) gets nothing from the
+// command: not even the check of its document, whose file is missing here.
+TEST_F(ExtractCommand, NothingForAProjectWithoutFormatType) {
+    w->catalogue->add_project({"B2", "无此格式", ""});
+    w->catalogue->add_document({"B2", 1, "missing.txt", ""});
+    w->open_project_query(1);
+    ASSERT_EQ(w->selected_project()->bianhao, "B2");
+    ASSERT_EQ(w->wenxian_rows.size(), 1u);
+    select_document(0);
+    w->SpeedButton16Click();
+    EXPECT_TRUE(prompter.calls().empty());
+    EXPECT_TRUE(w->workspace->select_values({}).empty());
+
+    // The same document under a project with a format: the check speaks.
+    w->catalogue->add_project({"C3", "自建", ""});
+    w->catalogue->add_document({"C3", 1, "missing.txt", ""});
+    w->open_project_query(2);
+    ASSERT_EQ(w->selected_project()->bianhao, "C3");
+    select_document(0);
+    w->SpeedButton16Click();
+    EXPECT_EQ(prompter.texts(), V{"无相应的文档文件！\r"});
+}
+
 TEST_F(ExtractCommand, ExtractsAndAsksBeforeExtractingAgain) {
     select_document(0);
     w->SpeedButton16Click();
