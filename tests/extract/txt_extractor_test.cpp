@@ -181,6 +181,21 @@ TEST(TxtExtractorMethods, OneValuePerLineTakesEachLineOnce) {
               (Values{"Smith J"}));
 }
 
+// Authors on separate fields of one article (MEDLINE puts a full-name line between
+// them): one first author per article, not one per field.
+TEST(TxtExtractorMethods, OneFirstAuthorPerArticle) {
+    const auto defs = std::vector{definition("<文章节点>", "PMID-", std::nullopt, std::nullopt, 1),
+                                  definition("<文章号>", "PMID-", std::nullopt, std::nullopt, 1),
+                                  definition("作者", "AU  - ", "2")};
+    const auto r = run(defs, "PMID- 11\nFAU - Li, Ming\nAU  - Li M\nFAU - Wu, Xia\nAU  - Wu X\n"
+                             "PMID- 12\nAU  - Zhou Q\nFAU - Zhou, Qi\n");
+    EXPECT_EQ(r.rows, (std::vector<Row>{{"11", "第一作者", "Li M"},
+                                        {"11", "作者", "Li M"},
+                                        {"11", "作者", "Wu X"},
+                                        {"12", "第一作者", "Zhou Q"},
+                                        {"12", "作者", "Zhou Q"}}));
+}
+
 TEST(TxtExtractorMethods, SingleValueJoinsItsLines) {
     const auto defs = std::vector{definition("标题", "TI ", "3"), definition("期刊", "SO ", "4"),
                                   definition("年代", "PY ")};
