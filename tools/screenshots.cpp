@@ -1,4 +1,5 @@
-// screenshots OUTPUT_DIR: starts the main window at 900 x 600 over a scratch program
+// screenshots OUTPUT_DIR [WIDTHxHEIGHT]: starts the main window at 900 x 600 (or the size
+// given, e.g. 890x530 for the smallest window) over a scratch program
 // folder holding one project and saves a picture of each page (page0.png .. page4.png)
 // and of the job dialog. Runs on any Qt platform (offscreen by default).
 #include "app/scripted_prompter.h"
@@ -18,8 +19,11 @@
 using namespace lumacite;
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: screenshots OUTPUT_DIR\n");
+    int width = 900;
+    int height = 600;
+    if (argc < 2 || argc > 3 ||
+        (argc == 3 && std::sscanf(argv[2], "%dx%d", &width, &height) != 2)) {
+        std::fprintf(stderr, "usage: screenshots OUTPUT_DIR [WIDTHxHEIGHT]\n");
         return 1;
     }
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
@@ -50,7 +54,7 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         app::TForm_zhu window(home, prompter, app::StartOptions{false});
-        window.resize(900, 600);
+        window.resize(width, height);
         window.show();
         QApplication::processEvents();
         for (int page = 0; page < 5; ++page) {
