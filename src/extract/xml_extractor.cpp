@@ -16,10 +16,9 @@
 namespace lumacite::extract {
 namespace {
 
-// Whitespace-only text between elements is not kept by the parser, so it never counts
-// as a child. (A blank standing alone between two inline markup elements is lost with it;
-// keeping such text would cost a third more memory on every file.)
-constexpr unsigned parse_options = pugi::parse_default;
+// Whitespace-only text is kept: in mixed content a blank may stand alone between two
+// inline markup elements. Elsewhere it is only layout and never counts as a child.
+constexpr unsigned parse_options = pugi::parse_default | pugi::parse_ws_pcdata;
 
 // Element names of inline markup in bibliographic text (PubMed titles, abstracts and
 // keywords): an element whose children are only these reads as text, not as a record
@@ -43,10 +42,37 @@ bool is_text_node(const pugi::xml_node& n) {
     return t == pugi::node_pcdata || t == pugi::node_cdata;
 }
 
+// Text of blanks, tabs and line breaks only: the layout between elements.
+bool is_layout(const pugi::xml_node& n) {
+    if (n.type() != pugi::node_pcdata) {
+        return false;
+    }
+    for (const char* s = n.value(); *s != 0; ++s) {
+        if (*s != ' ' && *s != '\n' && *s != '\t' && *s != '\r') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The child nodes of an element that count as its kids: all but layout text.
+pugi::xml_node skip_layout(pugi::xml_node n) {
+    while (n && is_layout(n)) {
+        n = n.next_sibling();
+    }
+    return n;
+}
+pugi::xml_node first_kid(const pugi::xml_node& e) {
+    return skip_layout(e.first_child());
+}
+pugi::xml_node next_kid(const pugi::xml_node& c) {
+    return skip_layout(c.next_sibling());
+}
+
 // n(E): the number of child nodes of E.
 long long kid_count(const pugi::xml_node& e) {
     long long n = 0;
-    for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
+    for (pugi::xml_node c = first_kid(e); c; c = next_kid(c)) {
         ++n;
     }
     return n;
@@ -54,7 +80,8 @@ long long kid_count(const pugi::xml_node& e) {
 
 // n(E) > 1.
 bool more_than_one_kid(const pugi::xml_node& e) {
-    return e.first_child() && e.first_child().next_sibling();
+    const pugi::xml_node first = first_kid(e);
+    return first && next_kid(first);
 }
 
 bool named(const pugi::xml_node& n, const std::string& name) {
@@ -83,12 +110,20 @@ bool is_inline_markup(const pugi::xml_node& e) {
 }
 
 // Appends every text below `e` in document order (without recursion: markup may nest
-// deeply).
+// deeply). Layout text counts only between other texts, as the blank in
+// "<i>a</i> <i>b</i>"; before the first and after the last it is left out.
 void append_all_text(const pugi::xml_node& e, std::string& out) {
+    const std::size_t start = out.size();
+    std::size_t end = start; // just after the last text that is not layout
     pugi::xml_node n = e.first_child();
     while (n && n != e) {
         if (is_text_node(n)) {
-            out += n.value();
+            if (!is_layout(n)) {
+                out += n.value();
+                end = out.size();
+            } else if (end != start) {
+                out += n.value();
+            }
         }
         if (n.type() == pugi::node_element && n.first_child()) {
             n = n.first_child();
@@ -101,6 +136,7 @@ void append_all_text(const pugi::xml_node& e, std::string& out) {
             n = n.next_sibling();
         }
     }
+    out.resize(end);
 }
 
 // text(E): "" without children; the text of an only text child; the whole text of
@@ -111,7 +147,7 @@ std::string text(const pugi::xml_node& e) {
     int count = 0;
     bool has_text = false;
     bool all_inline = true;
-    for (pugi::xml_node c = e.first_child(); c; c = c.next_sibling()) {
+    for (pugi::xml_node c = first_kid(e); c; c = next_kid(c)) {
         ++count;
         only = c;
         if (is_text_node(c)) {
@@ -285,7 +321,7 @@ std::string walk(const pugi::xml_node& article, const std::array<std::string, 6>
             Joined joined;
             if (last) {
                 if (more_than_one_kid(p[K - 1])) {
-                    for (pugi::xml_node c = p[K - 1].first_child(); c; c = c.next_sibling()) {
+                    for (pugi::xml_node c = first_kid(p[K - 1]); c; c = next_kid(c)) {
                         if (named(c, f->name) && attribute_equals(c, f->attribute, f->value)) {
                             joined.add(text(c));
                         }
@@ -293,7 +329,7 @@ std::string walk(const pugi::xml_node& article, const std::array<std::string, 6>
                     return joined.out;
                 }
                 if (k >= 3 && more_than_one_kid(p[K - 2])) {
-                    for (pugi::xml_node c = p[K - 2].first_child(); c; c = c.next_sibling()) {
+                    for (pugi::xml_node c = first_kid(p[K - 2]); c; c = next_kid(c)) {
                         if (named(c, j[K - 1])) {
                             const pugi::xml_node n = child(c, f->name);
                             if (attribute_equals(n, f->attribute, f->value)) {
@@ -309,7 +345,7 @@ std::string walk(const pugi::xml_node& article, const std::array<std::string, 6>
             // A filter followed by a further node text X; texts after X are ignored.
             const std::string& x = j[K + 1];
             if (k == 2 && more_than_one_kid(p[1])) {
-                for (pugi::xml_node c = p[1].first_child(); c; c = c.next_sibling()) {
+                for (pugi::xml_node c = first_kid(p[1]); c; c = next_kid(c)) {
                     if (named(c, f->name) && attribute_equals(c, f->attribute, f->value)) {
                         joined.add(text(child(c, x)));
                     }
@@ -317,7 +353,7 @@ std::string walk(const pugi::xml_node& article, const std::array<std::string, 6>
                 return joined.out;
             }
             if (k >= 3 && more_than_one_kid(p[K - 2])) {
-                for (pugi::xml_node c = p[K - 2].first_child(); c; c = c.next_sibling()) {
+                for (pugi::xml_node c = first_kid(p[K - 2]); c; c = next_kid(c)) {
                     const pugi::xml_node n = child(c, f->name);
                     if (attribute_equals(n, f->attribute, f->value)) {
                         joined.add(text(child(n, x)));
@@ -336,7 +372,7 @@ std::string walk(const pugi::xml_node& article, const std::array<std::string, 6>
         if (const auto pr = as_pair(j[K])) {
             if (k >= 3 && more_than_one_kid(p[K - 2])) {
                 Joined joined;
-                for (pugi::xml_node c = p[K - 2].first_child(); c; c = c.next_sibling()) {
+                for (pugi::xml_node c = first_kid(p[K - 2]); c; c = next_kid(c)) {
                     if (named(c, j[K - 1])) {
                         joined.add(text(child(c, pr->first)) + " " + text(child(c, pr->second)));
                     }
@@ -350,7 +386,7 @@ std::string walk(const pugi::xml_node& article, const std::array<std::string, 6>
         }
         if (more_than_one_kid(p[K - 1])) {
             Joined joined;
-            for (pugi::xml_node c = p[K - 1].first_child(); c; c = c.next_sibling()) {
+            for (pugi::xml_node c = first_kid(p[K - 1]); c; c = next_kid(c)) {
                 if (named(c, j[K])) {
                     joined.add(text(c));
                 }
@@ -359,7 +395,7 @@ std::string walk(const pugi::xml_node& article, const std::array<std::string, 6>
         }
         if (k >= 3 && more_than_one_kid(p[K - 2])) {
             Joined joined;
-            for (pugi::xml_node c = p[K - 2].first_child(); c; c = c.next_sibling()) {
+            for (pugi::xml_node c = first_kid(p[K - 2]); c; c = next_kid(c)) {
                 if (named(c, j[K - 1])) {
                     joined.add(text(child(c, j[K])));
                 }
@@ -380,7 +416,7 @@ void write_headings(const pugi::xml_node& article, const store::Definition& d,
         sink.write(wenzhangha, key, text::trim(text::substitute_apostrophes(value)));
     };
     std::vector<std::string> major_d, minor_d, major_q, minor_q;
-    for (pugi::xml_node h = list.first_child(); h; h = h.next_sibling()) {
+    for (pugi::xml_node h = first_kid(list); h; h = next_kid(h)) {
         if (!named(h, j[2])) {
             continue;
         }
@@ -388,7 +424,7 @@ void write_headings(const pugi::xml_node& article, const store::Definition& d,
         minor_d.clear();
         major_q.clear();
         minor_q.clear();
-        for (pugi::xml_node e = h.first_child(); e; e = e.next_sibling()) {
+        for (pugi::xml_node e = first_kid(h); e; e = next_kid(e)) {
             const bool descriptor = named(e, j[3]);
             if (!descriptor && !named(e, j[4])) {
                 continue;
@@ -541,7 +577,7 @@ FileOutcome extract_decoded(char* data, std::size_t size, const std::string& sho
     try {
         long long position = 1;
         std::string wenzhangha;
-        for (pugi::xml_node k = root.first_child(); k; k = k.next_sibling()) {
+        for (pugi::xml_node k = first_kid(root); k; k = next_kid(k)) {
             if (!article_name.empty() && named(k, article_name)) {
                 if (format.article_number) {
                     current_keyword = &format.article_number->guanjianzi;

@@ -264,6 +264,74 @@ TEST(XmlWalker, MixedContentGivesTheWholeText) {
     EXPECT_EQ(e.rows, expected);
 }
 
+TEST(XmlWalker, BlanksBetweenInlineElementsAreKept) {
+    const std::string xml = "<S><Rec>\n"
+                            "  <T><i>Helicobacter</i> <i>pylori</i> infection</T>\n"
+                            "  <T2><i>a</i>\n      <sup>b</sup>  <sub>c</sub></T2>\n"
+                            "  <T3>\n    <b>Title</b>\n  </T3>\n"
+                            "  <T4><i>x<b>y</b> </i><b>z</b></T4>\n"
+                            "  <P><A>\n <i>p</i> <b>q</b>\n</A><B>r</B></P>\n"
+                            "</Rec></S>";
+    const auto f = xml_format("X", "Rec", {},
+                              {definition("一", {"T"}), definition("二", {"T2"}),
+                               definition("三", {"T3|||1,3"}), definition("四", {"T4"}),
+                               definition("五", {"P", "A\\\\\\B"})});
+    const auto e = extract_text(xml, f);
+    ASSERT_EQ(e.outcome.kind, FileOutcome::Kind::done) << e.outcome.message;
+    // Inside, the whitespace stands as in the file; at the start and end of the mixed
+    // content it is left out before the value is cut and trimmed.
+    const Rows expected = {
+        {"0000000001", "一", "Helicobacter pylori infection"},
+        {"0000000001", "二", "a\n      b  c"},
+        {"0000000001", "三", "Tit"},
+        {"0000000001", "四", "xy z"},
+        {"0000000001", "五", "p q r"},
+    };
+    EXPECT_EQ(e.rows, expected);
+}
+
+TEST(XmlWalker, IndentationBetweenElementsIsNoChild) {
+    const std::string xml = "<S>\n"
+                            "  <Rec>\n"
+                            "    <AuthorList>\n"
+                            "      <Author>\n"
+                            "        <LastName>Smith</LastName>\n"
+                            "      </Author>\n"
+                            "      <Author>\n"
+                            "        <LastName>Lee</LastName>\n"
+                            "      </Author>\n"
+                            "    </AuthorList>\n"
+                            "    <Names>\n"
+                            "      <N>Wang</N>\n"
+                            "      <N>Zhao</N>\n"
+                            "    </Names>\n"
+                            "    <One>\n"
+                            "      <N>Solo</N>\n"
+                            "    </One>\n"
+                            "  </Rec>\n"
+                            "</S>\n";
+    // One child each: Author holds only LastName, so the authors repeat one level up.
+    const auto f = xml_format("X", "Rec", {},
+                              {definition("作者", {"AuthorList", "Author", "LastName"}),
+                               definition("名", {"Names", "N"}), definition("一", {"One", "N"})});
+    const auto e = extract_text(xml, f);
+    ASSERT_EQ(e.outcome.kind, FileOutcome::Kind::done) << e.outcome.message;
+    const Rows expected = {
+        {"0000000001", "第一作者", "Smith"}, {"0000000001", "作者", "Smith"},
+        {"0000000001", "作者", "Lee"},       {"0000000001", "名", "Wang"},
+        {"0000000001", "名", "Zhao"},        {"0000000001", "一", "Solo"},
+    };
+    EXPECT_EQ(e.rows, expected);
+
+    // An element whose children are elements only, indented, still has no text.
+    const auto g = xml_format("X", "Rec", {}, {definition("作者", {"AuthorList", "Author"})});
+    const auto stopped = extract_text(xml, g);
+    EXPECT_EQ(stopped.outcome.kind, FileOutcome::Kind::stopped);
+    EXPECT_EQ(stopped.outcome.message,
+              "关键字“作者”的节点路径止于只含子元素的节点，无法取得文本，提取已中止！\r");
+    EXPECT_TRUE(stopped.rows.empty());
+}
+
 TEST(XmlWalker, NestedMarkupInDocumentOrder) {
     const auto f = xml_format("X", "Rec", {}, {definition("标题", {"T"})});
     EXPECT_EQ(extract_text("<S><Rec><T>a<i>b<b>c</b>d</i>e<sup>f</sup></T></Rec></S>", f).rows,
