@@ -41,7 +41,8 @@ inline constexpr const char* format_name_empty = "格式名称不应为空！\r"
 inline constexpr const char* format_name_duplicate = "格式名称重复！\r";
 inline constexpr const char* keyword_name_empty = "关键字名称不应为空！\r";
 // Refusals of the format buttons (information icon).
-inline constexpr const char* format_in_use_no_modify = "已存在此格式类型的项目，不能在此做修改操作！";
+inline constexpr const char* format_in_use_no_modify =
+    "已存在此格式类型的项目，不能在此做修改操作！";
 inline constexpr const char* format_in_use_no_delete = "已存在此格式类型的项目，不能在此直接删除！";
 inline constexpr const char* format_builtin_no_delete = "此格式类型为系统默认支持内容，不能删除！";
 // Questions: before + format entry + after (format); before + entry + middle + keyword + after.
@@ -51,10 +52,12 @@ inline constexpr const char* delete_definition_middle = "”中的关键字“";
 inline constexpr const char* delete_definition_after = "”吗？\r";
 // Refusals the window never needs (it disables the field or ignores the button); the
 // command line reports them.
-inline constexpr const char* format_builtin_no_rename = "此格式类型为系统默认支持内容，不能修改名称！";
+inline constexpr const char* format_builtin_no_rename =
+    "此格式类型为系统默认支持内容，不能修改名称！";
 inline constexpr const char* keyword_reserved_no_rename = "此关键字名称为系统约定内容，不能修改！";
-inline constexpr const char* definition_reserved_no_delete = "此关键字定义为系统约定内容，不能删除！";
-inline constexpr const char* format_not_found = "不存在此格式类型："; // + name
+inline constexpr const char* definition_reserved_no_delete =
+    "此关键字定义为系统约定内容，不能删除！";
+inline constexpr const char* format_not_found = "不存在此格式类型：";                   // + name
 inline constexpr const char* definition_not_found = "此格式类型中不存在此关键字定义："; // + id
 // The format dialog.
 inline constexpr const char* format_dialog_add = "增加·格式类型";
@@ -132,7 +135,6 @@ inline constexpr const char* remove_document_question_2 =
 inline constexpr const char* no_such_project = "没有这个项目：";
 inline constexpr const char* no_such_document = "没有这个文档：";
 inline constexpr const char* no_such_format = "没有这个格式：";
-
 
 // ---- Extraction --------------------------------------------------------------------
 // The Extract command and the extraction run.
