@@ -1,43 +1,26 @@
 // stats, show-stats and matrix through the built lumacite-cli.
 #include "store/catalogue.h"
 #include "store/workspace.h"
+#include "support/run_cli.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
+using lumacite::testing::CliResult;
 using lumacite::testing::read_file;
+using lumacite::testing::run_cli_in;
 using lumacite::testing::TempDir;
 
 namespace {
 
-struct CliResult {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'') {
-            q += "'\\''";
-        } else {
-            q += c;
-        }
-    }
-    return q + "'";
-}
-
 class AnalysisCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(run({"projects"}).code, 0); // installs the shipped catalogue
+        ASSERT_EQ(run({"projects"}).exit_code, 0); // installs the shipped catalogue
         auto cat = lumacite::store::Catalogue::open(home() / "velkor.exs");
         cat.add_project({"T1", "WOS", ""});
         cat.add_project({"X1", "PubMed", ""});
@@ -45,17 +28,7 @@ protected:
 
     std::filesystem::path home() const { return dir / "home"; }
 
-    CliResult run(const std::vector<std::string>& args) {
-        std::string cmd = quoted(std::string(LUMACITE_BINARY_DIR) + "/bin/lumacite-cli") +
-                          " --home " + quoted(home().string());
-        for (const auto& a : args) {
-            cmd += " " + quoted(a);
-        }
-        cmd += " >" + quoted((dir / "out").string()) + " 2>" + quoted((dir / "err").string());
-        const int status = std::system(cmd.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "out"),
-                read_file(dir / "err")};
-    }
+    CliResult run(const std::vector<std::string>& args) { return run_cli_in(home(), args); }
 
     void values(const std::string& project, const std::vector<std::array<const char*, 3>>& rows) {
         auto ws = lumacite::store::Workspace::bind(home(), project);
@@ -79,31 +52,31 @@ TEST_F(AnalysisCli, StatsPrintsStoredRowsAndRecountNeedsYes) {
                                  "         2\tC\t         2\t33.3333\t83.3333\n"
                                  "         3\tB\\tx\t         1\t16.6667\t100.0000\n";
     CliResult r = run({"stats", "T1", "期刊"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(run({"show-stats", "T1", "期刊"}).out, expected);
 
     r = run({"stats", "T1", "期刊"});
-    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.exit_code, 2);
     EXPECT_EQ(r.err, "已做过“期刊”统计工作，是否重新进行统计？\n");
     EXPECT_EQ(r.out, "");
     r = run({"stats", "T1", "期刊", "--yes"});
-    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, expected);
 }
 
 TEST_F(AnalysisCli, StatsRefusals) {
     values("X1", {{{"1", "标题", "t"}}});
     CliResult r = run({"stats", "X1", "期刊"});
-    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.exit_code, 2);
     EXPECT_EQ(r.err, "无相应关键字的提取信息，统计结果为零！\n");
     EXPECT_EQ(run({"show-stats", "X1", "期刊"}).out, "");
     // 作者 of an XML project: the article base is positive, so no message and no row.
     r = run({"stats", "X1", "作者"});
-    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(run({"stats", "NOPE", "作者"}).code, 2);
-    EXPECT_EQ(run({"stats", "X1"}).code, 1);
+    EXPECT_EQ(run({"stats", "NOPE", "作者"}).exit_code, 2);
+    EXPECT_EQ(run({"stats", "X1"}).exit_code, 1);
 }
 
 TEST_F(AnalysisCli, MatrixToStandardOutputAndToAFile) {
@@ -115,22 +88,22 @@ TEST_F(AnalysisCli, MatrixToStandardOutputAndToAFile) {
                   {{"A4", "K", "Q"}},
                   {{"A1", "K", "甲"}}});
     CliResult r = run({"matrix", "T1", "K", "--kind", "cooccurrence"});
-    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.exit_code, 2);
     EXPECT_EQ(r.err, "请首先进行“K”的汇总统计工作！\n");
-    ASSERT_EQ(run({"stats", "T1", "K"}).code, 0);
+    ASSERT_EQ(run({"stats", "T1", "K"}).exit_code, 0);
 
     r = run({"matrix", "T1", "K", "--kind", "cooccurrence"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.out, "*\tP\tQ\t甲\nP\t3\t2\t1\nQ\t2\t3\t0\n甲\t1\t0\t1\n");
 
     r = run({"matrix", "T1", "K", "--kind", "word-document", "--min", "2", "--max=3"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.out, "*\tA1\tA2\tA3\tA4\nP\t1\t1\t1\t0\nQ\t0\t1\t1\t1\n");
 
     const auto file = dir / "m.txt";
     r = run({"matrix", "T1", "K", "--kind", "word-document", "--min", "1", "--max", "1", "-o",
              file.string()});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(read_file(file), "*\tA1\r\n\xBC\xD7\t1\r\n");
 
@@ -138,10 +111,10 @@ TEST_F(AnalysisCli, MatrixToStandardOutputAndToAFile) {
     EXPECT_EQ(run({"matrix", "T1", "K", "--kind", "cooccurrence", "--min", "3", "--max", "2"}).out,
               "*\n");
     r = run({"matrix", "T1", "K", "--kind", "cooccurrence", "--min", "4"});
-    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.exit_code, 2);
     EXPECT_FALSE(r.err.empty());
-    EXPECT_EQ(run({"matrix", "T1", "K", "--kind", "both"}).code, 1);
-    EXPECT_EQ(run({"matrix", "T1", "K", "--kind", "cooccurrence", "--min", "-1"}).code, 1);
+    EXPECT_EQ(run({"matrix", "T1", "K", "--kind", "both"}).exit_code, 1);
+    EXPECT_EQ(run({"matrix", "T1", "K", "--kind", "cooccurrence", "--min", "-1"}).exit_code, 1);
 }
 
 } // namespace

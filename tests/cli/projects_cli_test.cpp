@@ -6,7 +6,7 @@
 
 using lumacite::testing::CliResult;
 using lumacite::testing::read_file;
-using lumacite::testing::run_cli;
+using lumacite::testing::run_cli_in;
 using lumacite::testing::TempDir;
 using lumacite::testing::write_file;
 namespace fs = std::filesystem;
@@ -17,10 +17,7 @@ class ProjectsCli : public ::testing::Test {
 protected:
     TempDir dir;
     fs::path home = dir / "home";
-    CliResult run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--home", home.string()});
-        return run_cli(args);
-    }
+    CliResult run(std::vector<std::string> args) { return run_cli_in(home, std::move(args)); }
 };
 
 TEST_F(ProjectsCli, ProjectAddRefusesWithTheWindowsMessages) {

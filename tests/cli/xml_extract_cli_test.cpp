@@ -1,46 +1,23 @@
 // Extracting PubMed XML files with the shipped "PubMed" format through lumacite-cli.
+#include "support/run_cli.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
+using lumacite::testing::CliResult;
 using lumacite::testing::read_file;
+using lumacite::testing::run_cli_in;
 using lumacite::testing::TempDir;
 using lumacite::testing::write_file;
 
 namespace {
 
-struct CliResult {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
 class XmlExtractCli : public ::testing::Test {
 protected:
-    CliResult run(const std::vector<std::string>& args) {
-        std::string cmd = quoted(std::string(LUMACITE_BINARY_DIR) + "/bin/lumacite-cli") +
-                          " --home " + quoted((dir / "home").string());
-        for (const auto& a : args) {
-            cmd += " " + quoted(a);
-        }
-        cmd += " >" + quoted((dir / "out").string()) + " 2>" + quoted((dir / "err").string());
-        const int status = std::system(cmd.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(dir / "out"),
-                read_file(dir / "err")};
-    }
+    CliResult run(const std::vector<std::string>& args) { return run_cli_in(dir / "home", args); }
     void copy_sample(const std::string& name, const std::filesystem::path& to) {
         std::filesystem::copy_file(std::string(LUMACITE_TEST_DATA) + "/samples/" + name, to);
     }
@@ -54,11 +31,11 @@ TEST_F(XmlExtractCli, DirectoryOfPubMedFilesWithOneThatIsNotXml) {
     copy_sample("biopython_Entrez_pubmed1.xml", recs / "a.xml");
     write_file(recs / "b.xml", "<PubmedArticleSet><PubmedArticle>\n");
     copy_sample("sr-project_pubmed_result_excerpt.xml", recs / "c.XML");
-    ASSERT_EQ(run({"project", "add", "P1", "--format", "PubMed"}).code, 0);
-    ASSERT_EQ(run({"doc", "add-dir", "P1", recs.string(), "xml"}).code, 0);
+    ASSERT_EQ(run({"project", "add", "P1", "--format", "PubMed"}).exit_code, 0);
+    ASSERT_EQ(run({"doc", "add-dir", "P1", recs.string(), "xml"}).exit_code, 0);
 
     const CliResult r = run({"extract", "P1", "1"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_NE(r.err.find("“" + (recs / "b.xml").string() + "”文件非<xml>格式，无法读取！"),
               std::string::npos)
         << r.err;
@@ -78,10 +55,10 @@ TEST_F(XmlExtractCli, DirectoryOfPubMedFilesWithOneThatIsNotXml) {
 // A registered file is named by its place in the program folder.
 TEST_F(XmlExtractCli, RegisteredFileThatIsNotXmlIsNamedInTheProjectFolder) {
     write_file(dir / "bad.xml", "<PubmedArticleSet><PubmedArticle>\n");
-    ASSERT_EQ(run({"project", "add", "P9", "--format", "PubMed"}).code, 0);
-    ASSERT_EQ(run({"doc", "add", "P9", (dir / "bad.xml").string()}).code, 0);
+    ASSERT_EQ(run({"project", "add", "P9", "--format", "PubMed"}).exit_code, 0);
+    ASSERT_EQ(run({"doc", "add", "P9", (dir / "bad.xml").string()}).exit_code, 0);
     const CliResult r = run({"extract", "P9", "1"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.err, "“./P9/bad.xml”文件非<xml>格式，无法读取！\n");
 }
 
@@ -93,10 +70,10 @@ TEST_F(XmlExtractCli, MedlineCitationSetFilesWithTheShippedFormat) {
     std::filesystem::create_directory(recs);
     copy_sample("exi_NLM_medsamp2006_excerpt.xml", recs / "a.xml");
     copy_sample("exi_NLM_medsamp2006_nasa_kie_excerpt.xml", recs / "b.xml");
-    ASSERT_EQ(run({"project", "add", "M1", "--format", "MedlineXML"}).code, 0);
-    ASSERT_EQ(run({"doc", "add-dir", "M1", recs.string(), "xml"}).code, 0);
+    ASSERT_EQ(run({"project", "add", "M1", "--format", "MedlineXML"}).exit_code, 0);
+    ASSERT_EQ(run({"doc", "add-dir", "M1", recs.string(), "xml"}).exit_code, 0);
     const CliResult r = run({"extract", "M1", "1"});
-    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.exit_code, 0) << r.err;
 
     auto values = [&](const std::string& keyword) {
         return run({"values", "M1", "1", keyword}).out;

@@ -175,4 +175,10 @@ inline CliResult run_cli(const std::vector<std::string>& args, EnvChanges env = 
     return run_program(cli_binary(), args, std::move(env), input);
 }
 
+// Runs the built lumacite-cli on the program folder `home`: lumacite-cli --home HOME ARGS.
+inline CliResult run_cli_in(const std::filesystem::path& home, std::vector<std::string> args) {
+    args.insert(args.begin(), {"--home", home.string()});
+    return run_cli(args);
+}
+
 } // namespace lumacite::testing
