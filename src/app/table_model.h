@@ -1,7 +1,5 @@
 // Grid models. TableModel shows rows that live elsewhere (a vector of catalogue rows, a
 // workspace table) through two callables, so no grid copies its data into items.
-// StringGridModel is a grid of text cells addressed by (column, row), with fixed
-// (header) rows and columns, for the matrix grids.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -55,38 +53,6 @@ private:
     RowCount rows_;
     Cell cell_;
     bool bold_titles_ = false;
-};
-
-class StringGridModel : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    StringGridModel(int columns, int rows, int fixed_columns, int fixed_rows,
-                    QObject* parent = nullptr);
-
-    int column_count() const { return columns_; }
-    int row_count() const { return rows_; }
-    // Resizing keeps the cells inside the new size; new cells are empty.
-    void set_size(int columns, int rows);
-    void set_column_count(int columns) { set_size(columns, rows_); }
-    void set_row_count(int rows) { set_size(columns_, rows); }
-    QString cell(int column, int row) const;
-    void set_cell(int column, int row, const QString& text);
-    // Empties every cell, keeping the size.
-    void clear_cells();
-    int fixed_columns() const { return fixed_columns_; }
-    int fixed_rows() const { return fixed_rows_; }
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-
-private:
-    int columns_;
-    int rows_;
-    int fixed_columns_;
-    int fixed_rows_;
-    std::vector<QString> cells_; // row-major, rows_ x columns_
 };
 
 } // namespace lumacite::app
