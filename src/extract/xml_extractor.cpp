@@ -5,8 +5,6 @@
 
 #include <pugixml.hpp>
 
-#include <sys/mman.h>
-
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -508,42 +506,6 @@ std::string keyword_message(const std::string& keyword, DefinitionError::Kind ki
                                                            : msg::xml_substring_numbers_after);
 }
 
-// Memory for a whole file, read and then parsed in place. Large buffers are mapped with
-// transparent huge pages where the system offers them: touching a hundred megabytes in
-// small pages costs more than reading them.
-class ReadBuffer {
-public:
-    explicit ReadBuffer(std::size_t size) : size_(size) {
-        if (size >= huge_page_threshold) {
-            void* p =
-                ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (p != MAP_FAILED) {
-                ::madvise(p, size, MADV_HUGEPAGE); // a hint: without it, small pages
-                data_ = static_cast<char*>(p);
-                mapped_ = true;
-                return;
-            }
-        }
-        data_ = new char[size];
-    }
-    ReadBuffer(const ReadBuffer&) = delete;
-    ReadBuffer& operator=(const ReadBuffer&) = delete;
-    ~ReadBuffer() {
-        if (mapped_) {
-            ::munmap(data_, size_);
-        } else {
-            delete[] data_;
-        }
-    }
-    char* get() const { return data_; }
-
-private:
-    static constexpr std::size_t huge_page_threshold = std::size_t{4} << 20;
-    std::size_t size_;
-    char* data_ = nullptr;
-    bool mapped_ = false;
-};
-
 // Parses UTF-8 text in place (the parser writes into `data`) and reads its articles.
 FileOutcome extract_decoded(char* data, std::size_t size, const std::string& shown_path,
                             const ExtractionFormat& format, ArticleCounter& counter,
@@ -621,7 +583,7 @@ FileOutcome XmlExtractor::extract_file(const std::filesystem::path& file,
         std::error_code ec;
         const bool regular = std::filesystem::is_regular_file(file, ec);
         const std::uintmax_t size = regular ? std::filesystem::file_size(file, ec) : 0;
-        ReadBuffer bytes(regular && !ec ? size + 1 : 1);
+        std::unique_ptr<char[]> bytes(new char[regular && !ec ? size + 1 : 1]);
         std::ifstream in;
         if (regular && !ec) {
             in.open(file, std::ios::binary);
