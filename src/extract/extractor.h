@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumacite::extract {
@@ -45,5 +46,22 @@ struct FileOutcome {
     Kind kind = Kind::done;
     std::string message; // user-visible text when not done
 };
+
+// The substring form "N|||s,l" of a node text: the name N, then the part of its text from
+// character position s (1 = first) that is l characters long. The XML extractor reads it at
+// the last level of a path, the tagged-text extractor on a tag (node 1).
+struct SubstringForm {
+    std::string name;
+    long long start = 0;
+    long long length = 0;
+    bool numbers_valid = true; // false when s or l is not a whole number
+};
+
+// The substring form of a node text that holds "|||"; nullopt for any other text.
+std::optional<SubstringForm> substring_form(std::string_view node);
+
+// The part of `s` from character position `start` (1 = first; a start before 1 counts from
+// the first character), `length` characters long (a length below 1 gives "").
+std::string substring(std::string_view s, long long start, long long length);
 
 } // namespace lumacite::extract

@@ -99,6 +99,14 @@ TxtExtractor::TxtExtractor(const ExtractionFormat& format) {
         Walked w;
         w.guanjianzi = def.guanjianzi;
         w.tag = def.jiedian[0];
+        // "TAG|||s,l": the tag before the bars, each value cut. Without two whole numbers
+        // after the bars the text stays the tag as written.
+        if (const auto form = substring_form(w.tag); form && form->numbers_valid) {
+            w.tag = form->name;
+            w.cut = true;
+            w.cut_start = form->start;
+            w.cut_length = form->length;
+        }
         w.blank_width = text::gb18030_width(w.tag);
         w.fenge = def.fenge_text();
         w.is_author = def.guanjianzi == "作者";
@@ -187,6 +195,16 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
                                      std::string_view wenzhangha, bool first_author,
                                      ValueSink& sink) const {
     const std::size_t n = file.lines.size();
+    // Writes one value of the definition (and the first author when asked), cut when the
+    // tag asks for it.
+    auto write = [&](std::string_view key, std::string_view value) {
+        if (d.cut) {
+            sink.write(wenzhangha, key,
+                       text::trim_view(substring(value, d.cut_start, d.cut_length)));
+        } else {
+            sink.write(wenzhangha, key, value);
+        }
+    };
     switch (d.rule) {
     case Rule::separated: {
         if (d.fenge.empty()) {
@@ -197,14 +215,13 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
         std::string t = primes(joined);
         t += d.fenge;
         if (first_author) {
-            sink.write(wenzhangha, key_first_author,
-                       text::trim_view(std::string_view(t).substr(0, t.find(d.fenge))));
+            write(key_first_author,
+                  text::trim_view(std::string_view(t).substr(0, t.find(d.fenge))));
         }
         std::size_t start = 0;
         for (std::size_t pos = t.find(d.fenge); pos != std::string::npos;
              pos = t.find(d.fenge, start)) {
-            sink.write(wenzhangha, d.guanjianzi,
-                       text::trim_view(std::string_view(t).substr(start, pos - start)));
+            write(d.guanjianzi, text::trim_view(std::string_view(t).substr(start, pos - start)));
             start = pos + d.fenge.size();
         }
         return end;
@@ -212,9 +229,9 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
     case Rule::per_line: {
         std::string v = primes(after_tag(file.lines[i], d.tag));
         if (first_author) {
-            sink.write(wenzhangha, key_first_author, v);
+            write(key_first_author, v);
         }
-        sink.write(wenzhangha, d.guanjianzi, v);
+        write(d.guanjianzi, v);
         std::size_t j = i + 1;
         for (; j < n; ++j) {
             const std::string_view line = file.lines[j];
@@ -225,7 +242,7 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
             } else {
                 break;
             }
-            sink.write(wenzhangha, d.guanjianzi, v);
+            write(d.guanjianzi, v);
         }
         return j;
     }
@@ -234,9 +251,9 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
         const std::size_t end = join_field(d, file, i, joined);
         const std::string t = text::trim(primes(joined));
         if (first_author) {
-            sink.write(wenzhangha, key_first_author, t);
+            write(key_first_author, t);
         }
-        sink.write(wenzhangha, d.guanjianzi, t);
+        write(d.guanjianzi, t);
         return end;
     }
     case Rule::citation: {

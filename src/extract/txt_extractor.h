@@ -2,7 +2,8 @@
 // with a tag and may continue on lines that begin with blanks, and each record begins
 // with the line of a known tag (the article-node tag). Cuts each field into values by
 // the keyword definition's value method, with the rules of their own for cited
-// references ("<引文>") and subject headings ("<主题词>" with method "5").
+// references ("<引文>") and subject headings ("<主题词>" with method "5"). A tag written
+// "TAG|||s,l" cuts the values of methods 1 to 4 to l characters from position s.
 #pragma once
 
 #include "extract/extractor.h"
@@ -62,6 +63,9 @@ private:
         Rule rule = Rule::single;
         std::string fenge;
         bool is_author = false;
+        bool cut = false; // values cut to `cut_length` characters from `cut_start`
+        long long cut_start = 0;
+        long long cut_length = 0;
     };
     struct FileView;
 

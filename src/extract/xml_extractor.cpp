@@ -168,60 +168,12 @@ std::string text(const pugi::xml_node& e) {
     return out;
 }
 
-// A whole number as the substring form writes it: optional blanks and sign, digits.
-std::optional<long long> whole_number(std::string_view s) {
-    s = text::trim_view(s);
-    if (s.empty()) {
-        return std::nullopt;
-    }
-    bool negative = false;
-    if (s.front() == '+' || s.front() == '-') {
-        negative = s.front() == '-';
-        s.remove_prefix(1);
-    }
-    if (s.empty() || s.size() > 12) {
-        return std::nullopt;
-    }
-    long long v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        v = v * 10 + (c - '0');
-    }
-    return negative ? -v : v;
-}
-
-// The part of `s` from character position `start` (1 = first), `length` characters long;
-// a start before 1 counts from the first character, a length below 1 gives "".
-std::string substring(std::string_view s, long long start, long long length) {
-    if (start < 1) {
-        start = 1;
-    }
-    if (length < 1) {
-        return {};
-    }
-    std::size_t pos = 0;
-    for (long long i = 1; i < start && pos < s.size(); ++i) {
-        text::next_code_point(s, pos);
-    }
-    const std::size_t from = pos;
-    for (long long i = 0; i < length && pos < s.size(); ++i) {
-        text::next_code_point(s, pos);
-    }
-    return std::string(s.substr(from, pos - from));
-}
-
 // The special forms a node text may take.
 struct Filter {
     std::string name, attribute, value; // N@@@A===V
 };
 struct Pair {
     std::string first, second; // N\\\M
-};
-struct Substring {
-    std::string name; // N|||s,l
-    long long start = 0, length = 0;
 };
 
 std::optional<Filter> as_filter(const std::string& j) {
@@ -250,21 +202,12 @@ std::optional<Pair> as_pair(const std::string& j) {
     return Pair{j.substr(0, sep), j.substr(sep + 3)};
 }
 
-std::optional<Substring> as_substring(const std::string& j) {
-    const auto bar = j.find("|||");
-    if (bar == std::string::npos) {
-        return std::nullopt;
-    }
-    const std::string_view numbers = std::string_view(j).substr(bar + 3);
-    const auto comma = numbers.find(',');
-    const auto start =
-        comma == std::string_view::npos ? std::nullopt : whole_number(numbers.substr(0, comma));
-    const auto length =
-        comma == std::string_view::npos ? std::nullopt : whole_number(numbers.substr(comma + 1));
-    if (!start || !length) {
+std::optional<SubstringForm> as_substring(const std::string& j) {
+    auto form = substring_form(j);
+    if (form && !form->numbers_valid) {
         throw DefinitionError{DefinitionError::Kind::substring_numbers};
     }
-    return Substring{j.substr(0, bar), *start, *length};
+    return form;
 }
 
 // Collects results "text;text;..." in document order.

@@ -225,6 +225,28 @@ TEST(TxtExtractorMethods, EmptyTagLineTakesTheNextPlainLineOnly) {
     EXPECT_EQ(sink.of("关键词"), (Pairs{{"丙", "plain"}}));
 }
 
+// "TAG|||s,l": the tag is the text before the bars; every value of the definition, the
+// first author included, is cut to l characters from position s.
+TEST(TxtExtractorMethods, SubstringTagCutsEachValue) {
+    EXPECT_EQ(
+        run({definition("年代", "【年代卷期】|||1,4", "3")}, "【年代卷期】2019,38(040):132-137\n")
+            .values("年代"),
+        (Values{"2019"}));
+    const auto year = std::vector{definition("年代", "PY  - |||1,4", "3")};
+    EXPECT_EQ(run(year, "PY  - 2019///\n").values("年代"), (Values{"2019"}));
+    EXPECT_EQ(run(year, "PY  -  20 \n").values("年代"), (Values{"20"}));
+    // Characters, not bytes; each piece of a separated field and each line of method 2.
+    EXPECT_EQ(run({definition("关键词", "K |||2,3", "1", ";")}, "K 二〇一九年;abcdef; x\n")
+                  .values("关键词"),
+              (Values{"〇一九", "bcd", ""}));
+    EXPECT_EQ(run({definition("作者", "AU|||1,5", "2")}, "AU Smith John\nAU Li Ming\n").rows,
+              (std::vector<Row>{
+                  {"", "第一作者", "Smith"}, {"", "作者", "Smith"}, {"", "作者", "Li Mi"}}));
+    // Without two whole numbers the text stays the tag as written.
+    EXPECT_EQ(run({definition("年代", "PY|||x,4", "3")}, "PY 2001\nPY|||x,4 1999\n").values("年代"),
+              (Values{"1999"}));
+}
+
 TEST(TxtExtractorMethods, DefinitionWithoutTagReadsNothing) {
     const auto defs = std::vector{definition("<文章节点>", ""), definition("标题", "", "3"),
                                   definition("作者", "AU ", "2")};
