@@ -3,6 +3,7 @@
 #include "messages.h"
 #include "text/text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -55,6 +56,38 @@ std::string primes(std::string_view s) {
 
 bool is_year(std::string_view s) {
     return text::gb18030_width(s) == 4 && !s.empty() && s[0] >= '0' && s[0] <= '9';
+}
+
+// Exactly four ASCII digits.
+bool is_four_digit_year(std::string_view s) {
+    return s.size() == 4 &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Digits followed by ".": the number in front of a reference of a numbered list.
+std::size_t reference_number_length(std::string_view line) {
+    std::size_t k = 0;
+    while (k < line.size() && line[k] >= '0' && line[k] <= '9') {
+        ++k;
+    }
+    return k > 0 && k < line.size() && line[k] == '.' ? k + 1 : 0;
+}
+
+bool starts_with_reference_number(std::string_view line) {
+    return reference_number_length(line) > 0;
+}
+
+// The volume and issue at the end of a journal reference: ASCII only, with a digit
+// ("29(2)", "(1)", "12").
+bool is_volume_issue(std::string_view s) {
+    bool digit = false;
+    for (const char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+        digit = digit || (c >= '0' && c <= '9');
+    }
+    return digit;
 }
 
 std::string automatic_number(long long counter) {
@@ -112,7 +145,7 @@ TxtExtractor::TxtExtractor(const ExtractionFormat& format) {
         w.is_author = def.guanjianzi == "作者";
         const std::string method = text::trim(def.pailie_text());
         if (def.guanjianzi == key_citation) {
-            w.rule = Rule::citation;
+            w.rule = w.fenge == "." ? Rule::numbered_citation : Rule::citation;
         } else if (def.guanjianzi == "<主题词>" && method == "5") {
             w.rule = Rule::headings;
         } else if (method == "1") {
@@ -279,6 +312,25 @@ std::size_t TxtExtractor::read_field(const Walked& d, const FileView& file, std:
         }
         return j;
     }
+    case Rule::numbered_citation: {
+        // One reference per line: the tag line's own text, then the lines that begin with a
+        // reference number or with blanks, until a line of another kind.
+        std::size_t j = i;
+        for (; j < n; ++j) {
+            const std::string_view line = file.lines[j];
+            std::string_view r;
+            if (has_tag(line, d.tag)) {
+                r = after_tag(line, d.tag);
+            } else if (blank_prefix(line, d.blank_width) ||
+                       (starts_with_reference_number(line) && !starts_field_elsewhere(file, j))) {
+                r = text::trim_view(line);
+            } else {
+                break;
+            }
+            write_numbered_citation(primes(r), wenzhangha, sink);
+        }
+        return j;
+    }
     case Rule::headings: {
         std::string h(after_tag(file.lines[i], d.tag));
         std::size_t j = i + 1;
@@ -340,6 +392,47 @@ void TxtExtractor::write_citation(std::string_view reference, std::string_view w
         text::trim_view(comma != std::string_view::npos ? r.substr(0, comma) : r);
     if (!journal.empty()) {
         sink.write(wenzhangha, key_cited_journal, journal);
+    }
+}
+
+void TxtExtractor::write_numbered_citation(std::string_view reference, std::string_view wenzhangha,
+                                           ValueSink& sink) {
+    std::string_view r = text::trim_view(reference);
+    r = text::trim_view(r.substr(reference_number_length(r)));
+    if (r.find_first_not_of(". ") == std::string_view::npos) {
+        return; // nothing but the number and dots
+    }
+    sink.write(wenzhangha, key_citation, r);
+
+    std::vector<std::string_view> pieces;
+    for (std::size_t start = 0;;) {
+        const std::size_t dot = r.find('.', start);
+        pieces.push_back(text::trim_view(r.substr(start, dot - start)));
+        if (dot == std::string_view::npos) {
+            break;
+        }
+        start = dot + 1;
+    }
+    const std::size_t n = pieces.size();
+    // The author stands before the first dot; a reference without a dot has none.
+    if (n >= 2 && !pieces[0].empty()) {
+        sink.write(wenzhangha, key_cited_author, pieces[0]);
+    }
+    // A journal article ends in journal.year.volume(issue).
+    if (n >= 4 && is_four_digit_year(pieces[n - 2]) && is_volume_issue(pieces[n - 1])) {
+        sink.write(wenzhangha, key_cited_year, pieces[n - 2]);
+        if (!pieces[n - 3].empty()) {
+            sink.write(wenzhangha, key_cited_journal, pieces[n - 3]);
+        }
+        return;
+    }
+    // Books, theses and reports end in ".year" or ",year".
+    const std::string_view last = pieces[n - 1];
+    const std::size_t comma = last.rfind(',');
+    const std::string_view year =
+        comma == std::string_view::npos ? last : text::trim_view(last.substr(comma + 1));
+    if (is_four_digit_year(year)) {
+        sink.write(wenzhangha, key_cited_year, year);
     }
 }
 

@@ -53,9 +53,14 @@ public:
     // Citation rule: one cited-reference line (author, year, journal, volume, page, DOI).
     static void write_citation(std::string_view reference, std::string_view wenzhangha,
                                ValueSink& sink);
+    // Citation rule of a "<引文>" definition whose separator is ".": one numbered reference
+    // line "N.author.title.journal.year.volume(issue)" (books and theses end in ",year").
+    // Writes the reference without its number, its author, year and journal when found.
+    static void write_numbered_citation(std::string_view reference, std::string_view wenzhangha,
+                                        ValueSink& sink);
 
 private:
-    enum class Rule { separated, per_line, single, citation, headings };
+    enum class Rule { separated, per_line, single, citation, numbered_citation, headings };
     struct Walked {
         std::string guanjianzi;
         std::string tag;

@@ -313,6 +313,76 @@ TEST(TxtExtractorCitations, DoiContinuationAndFieldEnd) {
     EXPECT_EQ(sink.values("<引文期刊>"), (Values{"J BIOL CHEM", "FIGSHARE", "LANCET"}));
 }
 
+// ---- Numbered references ("<引文>" with separator ".") -----------------------------------
+
+std::vector<Row> numbered(std::string_view line) {
+    RecordingSink sink;
+    TxtExtractor::write_numbered_citation(line, "1", sink);
+    return sink.rows;
+}
+
+TEST(TxtExtractorNumberedCitations, JournalsBooksThesesAndReports) {
+    EXPECT_EQ(
+        numbered("3.付业勤.旅游危机事件网络舆情的本体分析.重庆理工大学学报(社会科学).2015.29(2)"),
+        (std::vector<Row>{
+            {"1", "<引文>",
+             "付业勤.旅游危机事件网络舆情的本体分析.重庆理工大学学报(社会科学).2015.29(2)"},
+            {"1", "<引文作者>", "付业勤"},
+            {"1", "<引文年代>", "2015"},
+            {"1", "<引文期刊>", "重庆理工大学学报(社会科学)"}}));
+    // An initial's dot before the separator; an issue without a volume.
+    EXPECT_EQ(
+        numbered("7.KMAILEF,K..Ontology-supported reasoning.Decision Support System.2013.(1)"),
+        (std::vector<Row>{
+            {"1", "<引文>",
+             "KMAILEF,K..Ontology-supported reasoning.Decision Support System.2013.(1)"},
+            {"1", "<引文作者>", "KMAILEF,K"},
+            {"1", "<引文年代>", "2013"},
+            {"1", "<引文期刊>", "Decision Support System"}}));
+    // Theses and books end in ",year"; reports in ".year"; no journal.
+    EXPECT_EQ(numbered("1.吴文晓.突发事件案例推理研究:学位论文.绵阳:西南科技大学,2017"),
+              (std::vector<Row>{
+                  {"1", "<引文>", "吴文晓.突发事件案例推理研究:学位论文.绵阳:西南科技大学,2017"},
+                  {"1", "<引文作者>", "吴文晓"},
+                  {"1", "<引文年代>", "2017"}}));
+    EXPECT_EQ(numbered("12..2012年互联网舆情报告.2013"),
+              (std::vector<Row>{{"1", "<引文>", ".2012年互联网舆情报告.2013"},
+                                {"1", "<引文年代>", "2013"}}));
+    // A book without a year; a newspaper whose date is no year; text without any dot.
+    EXPECT_EQ(numbered("7.兰月新.群体性事件预警研究.天津:天津大学出版社"),
+              (std::vector<Row>{{"1", "<引文>", "兰月新.群体性事件预警研究.天津:天津大学出版社"},
+                                {"1", "<引文作者>", "兰月新"}}));
+    EXPECT_EQ(
+        numbered("1..在全国宣传思想工作会议上的讲话.人民日报.8.21(2)"),
+        (std::vector<Row>{{"1", "<引文>", ".在全国宣传思想工作会议上的讲话.人民日报.8.21(2)"}}));
+    EXPECT_EQ(numbered("1.上市公司环境信息披露指南"),
+              (std::vector<Row>{{"1", "<引文>", "上市公司环境信息披露指南"}}));
+    // A volume with a Chinese character is no volume: the year is not taken from before it.
+    EXPECT_EQ(numbered("张三.题名.某刊.2001.第3期").size(), 2u);
+    // Nothing but the number and dots gives nothing.
+    EXPECT_TRUE(numbered("1..").empty());
+}
+
+TEST(TxtExtractorNumberedCitations, NumberedLinesContinueTheField) {
+    const auto defs = std::vector{definition("<文章节点>", "【来源篇名】", "3", std::nullopt, 1),
+                                  definition("<文章号>", "*", "3", std::nullopt, 1),
+                                  definition("<引文>", "【参考文献】", "1", "."),
+                                  definition("关键词", "【关 键 词】", "1", "/")};
+    const auto sink = run(defs, "【来源篇名】甲\n【参考文献】\n1.张三.论文.期刊.2001.3(1)\n"
+                                "2.O'Neil,J.Book.New York:Wiley,1999\n\n10.李四.书\n"
+                                "-----\n3.不是引文.刊.2000.1\n"
+                                "【来源篇名】乙\n【参考文献】1.王五.题.刊.2002.(4)\n"
+                                "【关 键 词】x/y\n2.不是引文\n");
+    EXPECT_EQ(sink.of("<引文>"), (Pairs{{"0000000001", "张三.论文.期刊.2001.3(1)"},
+                                        {"0000000001", "O′Neil,J.Book.New York:Wiley,1999"},
+                                        {"0000000001", "李四.书"},
+                                        {"0000000002", "王五.题.刊.2002.(4)"}}));
+    EXPECT_EQ(sink.values("<引文作者>"), (Values{"张三", "O′Neil,J", "李四", "王五"}));
+    EXPECT_EQ(sink.values("<引文年代>"), (Values{"2001", "1999", "2002"}));
+    EXPECT_EQ(sink.values("<引文期刊>"), (Values{"期刊", "刊"}));
+    EXPECT_EQ(sink.values("关键词"), (Values{"x", "y"}));
+}
+
 // ---- Subject headings ----------------------------------------------------------------------
 
 std::vector<Row> headings(std::string_view line) {
