@@ -39,7 +39,8 @@ bool is_builtin_format(std::string_view name);
 inline constexpr std::array<const char*, 6> subject_heading_keys = {
     "全部主题词＋副主题词", "全部主题词－副主题词", "主要主题词＋副主题词",
     "主要主题词－副主题词", "次要主题词＋副主题词", "次要主题词－副主题词"};
-// The four citation items of the format "WOS".
+// The four citation items: those of the format "WOS", and a listed "<引文>" of any other
+// non-XML format with the three names the extractor derives from it.
 inline constexpr std::array<const char*, 4> citation_keys = {"<引文>", "<引文作者>", "<引文年代>",
                                                              "<引文期刊>"};
 
@@ -171,8 +172,9 @@ Outcome delete_definition(store::Catalogue& catalogue, const store::FormatKey& k
 // The items of a project's keyword lists for the format `geshi`, in list order: for
 // "PubMed" of type "<xml>" the six subject-heading keys first; then the format's keyword
 // names in id order (XML: flag 0; other types, an empty one included: flag neither 1 nor
-// 2), each name once, "<主题词>" of a "<txt>" format replaced by the six keys; for "WOS"
-// of a type other than "<xml>" the four citation items; finally "第一作者".
+// 2), each name once, "<主题词>" of a "<txt>" format replaced by the six keys, "<引文>" of
+// a non-XML format other than "WOS" followed by "<引文作者>", "<引文年代>", "<引文期刊>";
+// for "WOS" of a type other than "<xml>" the four citation items; finally "第一作者".
 std::vector<std::string> project_keyword_list(const store::Catalogue& catalogue,
                                               const std::string& geshi);
 

@@ -24,6 +24,10 @@ std::vector<std::string> project_keyword_list(const store::Catalogue& catalogue,
         }
         if (type == type_txt && name == subject_heading_keyword) {
             add_subject_heading_keys();
+        } else if (!xml && geshi != "WOS" && name == citation_keys[0]) {
+            // The extractor stores the author, year and journal of every cited reference
+            // beside it: they are offered with it.
+            list.insert(list.end(), citation_keys.begin(), citation_keys.end());
         } else {
             list.push_back(name);
         }

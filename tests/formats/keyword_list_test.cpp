@@ -62,6 +62,18 @@ TEST_F(KeywordList, WosTxtGetsTheCitationItems) {
                                                    "<引文年代>", "<引文期刊>", "第一作者"}));
 }
 
+// Another text format lists the three names the extractor derives from each reference
+// right after "<引文>"; an XML format, and a "<引文>" not listed (flag 2), get none.
+TEST_F(KeywordList, OtherTxtFormatsOfferTheDerivedCitationNames) {
+    add("C", "<txt>", {{"<文章节点>", 1}, {"标题", 0}, {"<引文>", 0}, {"年代", 0}});
+    EXPECT_EQ(project_keyword_list(cat, "C"),
+              (V{"标题", "<引文>", "<引文作者>", "<引文年代>", "<引文期刊>", "年代", "第一作者"}));
+    add("X", "<xml>", {{"标题", 0}, {"<引文>", 0}});
+    EXPECT_EQ(project_keyword_list(cat, "X"), (V{"标题", "<引文>", "第一作者"}));
+    add("F", "<txt>", {{"标题", 0}, {"<引文>", 2}});
+    EXPECT_EQ(project_keyword_list(cat, "F"), (V{"标题", "第一作者"}));
+}
+
 TEST_F(KeywordList, UnknownOrUntypedFormats) {
     EXPECT_EQ(project_keyword_list(cat, "无此格式"), (V{"第一作者"}));
     // An empty type reads like a non-XML type: flag 2 is left out.
