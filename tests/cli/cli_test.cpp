@@ -19,11 +19,16 @@ namespace msg = lumacite::msg;
 
 namespace {
 
-const std::string shipped_formats = "MEDLINE·MEDLINE 纯文本·<txt>\n"
+const std::string shipped_formats = "CSSCI·中文社会科学引文索引 纯文本·<txt>\n"
+                                    "MEDLINE·MEDLINE 纯文本·<txt>\n"
                                     "MedlineXML·MEDLINE XML (MedlineCitationSet)·<xml>\n"
                                     "PubMed·PubMed XML·<xml>\n"
+                                    "RIS·RIS (Scopus, Zotero, EndNote)·<txt>\n"
                                     "WOS·Web of Science 纯文本·<txt>\n"
                                     "cnki·中国知网 RefWorks·<txt>\n"
+                                    "cnki-E-Study·中国知网 E-Study·<txt>\n"
+                                    "cnki-EndNote·中国知网 EndNote·<txt>\n"
+                                    "cnki-NoteExpress·中国知网 NoteExpress·<txt>\n"
                                     "万方·万方数据 NoteExpress·<txt>\n";
 
 std::vector<std::string> lines_of(const std::string& text) {

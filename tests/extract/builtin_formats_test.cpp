@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 namespace lumacite::extract {
 namespace {
@@ -144,6 +145,123 @@ TEST_F(BuiltinFormats, WanfangNoteExpressAndReextraction) {
     EXPECT_EQ(before, count_document(1));
     EXPECT_EQ(count_document(2), before);
 }
+
+// The Chinese database exports and RIS, each extracted whole with its built-in format. The
+// row counts were taken from the files independently: tag lines counted, fields cut at
+// their separator with empty pieces dropped, cited references counted by their numbers.
+struct ExportCase {
+    std::string name; // of the test case
+    std::string geshi;
+    std::string sample;
+    std::size_t articles;
+    std::map<std::string, std::size_t> rows; // keyword -> value rows
+    std::vector<std::tuple<std::string, std::size_t, std::string, std::string>>
+        values; // keyword, position among its rows, wenzhangha, zhi
+};
+
+std::ostream& operator<<(std::ostream& os, const ExportCase& c) {
+    return os << c.name;
+}
+
+const std::vector<ExportCase> export_cases = {
+    {"CnkiEndNote",
+     "cnki-EndNote",
+     "cnki-converter_demo_endnote.txt",
+     40,
+     {{"标题", 40},
+      {"作者", 125},
+      {"第一作者", 39},
+      {"机构", 74},
+      {"期刊", 28},
+      {"年代", 38},
+      {"关键词", 174},
+      {"学位授予单位", 12}},
+     {{"第一作者", 1, "0000000002", "赵亚欧"},
+      {"关键词", 2, "0000000001", "“走出去”通事语言"},
+      {"学位授予单位", 0, "0000000021", "北京邮电大学"}}},
+    // ";;" between English names, ";" and a trailing one between Chinese names.
+    {"CnkiNoteExpress",
+     "cnki-NoteExpress",
+     "CNKI_2_BibTeX_Classic5Test.net",
+     5,
+     {{"标题", 5},
+      {"作者", 24},
+      {"第一作者", 5},
+      {"机构", 10},
+      {"期刊", 5},
+      {"年代", 3},
+      {"关键词", 23}},
+     {{"作者", 2, "0000000001", "John Stittle"}, {"第一作者", 2, "0000000003", "齐淑霞"}}},
+    {"CnkiEStudy",
+     "cnki-E-Study",
+     "mrhelper_demo_cnki_202101_estudy.txt",
+     20,
+     {{"标题", 20},
+      {"作者", 65},
+      {"第一作者", 19},
+      {"机构", 31},
+      {"期刊", 20},
+      {"年代", 13},
+      {"关键词", 88}},
+     {{"第一作者", 1, "0000000003", "张楠"}, {"机构", 2, "0000000002", "中华预防医学会"}}},
+    {"Cssci",
+     "CSSCI",
+     "paper-longtail_DataSet_CSSCI_first10.txt",
+     10,
+     {{"标题", 10},
+      {"作者", 33},
+      {"第一作者", 10},
+      {"机构", 33},
+      {"第一机构", 10},
+      {"期刊", 10},
+      {"年代", 10},
+      {"关键词", 43},
+      {"<引文>", 189},
+      {"<引文作者>", 161},
+      {"<引文年代>", 164},
+      {"<引文期刊>", 123}},
+     {{"年代", 0, "0000000001", "2019"}, // from "2019,38(040):132-137"
+      {"<引文>", 2, "0000000001",
+       "付业勤.旅游危机事件网络舆情的本体分析.重庆理工大学学报(社会科学).2015.29(2)"},
+      {"<引文年代>", 0, "0000000001", "2017"},
+      {"<引文期刊>", 0, "0000000001", "重庆理工大学学报(社会科学)"}}},
+    {"RisFromScopus",
+     "RIS",
+     "synthesisr_scopus_first5.ris",
+     5,
+     {{"标题", 5},
+      {"作者", 25},
+      {"第一作者", 5},
+      {"机构", 22},
+      {"期刊", 5},
+      {"年代", 5},
+      {"关键词", 34},
+      {"起始页", 2}},
+     {{"第一作者", 4, "0000000005", "Matseur, E.A."}, {"年代", 0, "0000000001", "2020"}}},
+};
+
+class BuiltinExportFormats : public BuiltinFormats,
+                             public ::testing::WithParamInterface<ExportCase> {};
+
+TEST_P(BuiltinExportFormats, ReadsTheRealExport) {
+    const ExportCase& c = GetParam();
+    ASSERT_EQ(extract(c.geshi, c.sample).status, ExtractionResult::Status::done);
+    EXPECT_EQ(workspace_->distinct_articles({}).size(), c.articles);
+    for (const auto& [keyword, n] : c.rows) {
+        EXPECT_EQ(count(keyword), n) << keyword;
+    }
+    for (const auto& [keyword, at, wenzhangha, zhi] : c.values) {
+        const Pairs got = rows(keyword);
+        ASSERT_LT(at, got.size()) << keyword;
+        EXPECT_EQ(got[at], (std::pair{wenzhangha, zhi})) << keyword;
+    }
+    EXPECT_EQ(count_empty(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(ChineseAndRis, BuiltinExportFormats, ::testing::ValuesIn(export_cases),
+                         [](const ::testing::TestParamInfo<ExportCase>& info) {
+                             return info.param.name;
+                         });
 
 TEST_F(BuiltinFormats, PubMedXmlGoesToTheXmlExtractor) {
     ASSERT_EQ(extract("PubMed", "biopython_Entrez_pubmed1.xml").status,

@@ -42,7 +42,9 @@ const Definition& named(const std::string& geshi, const std::string& guanjianzi)
     throw std::runtime_error(geshi + " has no definition " + guanjianzi);
 }
 
-const std::vector<std::string> txt_formats = {"WOS", "cnki", "万方", "MEDLINE"};
+const std::vector<std::string> txt_formats = {"WOS",          "cnki",         "万方",
+                                              "MEDLINE",      "cnki-EndNote", "cnki-NoteExpress",
+                                              "cnki-E-Study", "CSSCI",        "RIS"};
 
 std::vector<std::string> split_lines(const std::string& s) {
     std::vector<std::string> lines(1);
@@ -59,7 +61,7 @@ std::vector<std::string> split_lines(const std::string& s) {
     return lines;
 }
 
-TEST(Seed, HoldsTheSixBuiltInFormatsWithTheirTypes) {
+TEST(Seed, HoldsTheBuiltInFormatsWithTheirTypes) {
     std::vector<FormatKey> keys;
     for (const auto& d : seed()) {
         const FormatKey key{d.geshi, d.geshi_quancheng, d.leixing};
@@ -75,6 +77,11 @@ TEST(Seed, HoldsTheSixBuiltInFormatsWithTheirTypes) {
         {"万方", "万方数据 NoteExpress", "<txt>"},
         {"MEDLINE", "MEDLINE 纯文本", "<txt>"},
         {"MedlineXML", "MEDLINE XML (MedlineCitationSet)", "<xml>"},
+        {"cnki-EndNote", "中国知网 EndNote", "<txt>"},
+        {"cnki-NoteExpress", "中国知网 NoteExpress", "<txt>"},
+        {"cnki-E-Study", "中国知网 E-Study", "<txt>"},
+        {"CSSCI", "中文社会科学引文索引 纯文本", "<txt>"},
+        {"RIS", "RIS (Scopus, Zotero, EndNote)", "<txt>"},
     };
     ASSERT_EQ(keys.size(), expected.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -99,6 +106,11 @@ TEST(Seed, StructuralDefinitionsCarryFlagOneAndComeFirst) {
         {"万方", {"{Reference Type}:"}, {"*"}},
         {"MEDLINE", {"PMID-"}, {"PMID-"}},
         {"MedlineXML", {"MedlineCitation"}, {"PMID"}},
+        {"cnki-EndNote", {"%0 "}, {"*"}},
+        {"cnki-NoteExpress", {"{Reference Type}:"}, {"*"}},
+        {"cnki-E-Study", {"DataType:"}, {"*"}},
+        {"CSSCI", {"【来源篇名】"}, {"*"}},
+        {"RIS", {"TY  - "}, {"*"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.geshi);
@@ -154,7 +166,8 @@ TEST(Seed, SubjectHeadingDefinitions) {
 
 TEST(Seed, KeywordNamesAreUniqueAndFitTheValueTable) {
     const std::set<std::string> reserved = {"<文章节点>", "<文章号>", "<主题词>", "<引文>"};
-    for (const auto& geshi : {"PubMed", "WOS", "cnki", "万方", "MEDLINE", "MedlineXML"}) {
+    for (const auto& geshi : {"PubMed", "WOS", "cnki", "万方", "MEDLINE", "MedlineXML",
+                              "cnki-EndNote", "cnki-NoteExpress", "cnki-E-Study", "CSSCI", "RIS"}) {
         SCOPED_TRACE(geshi);
         std::set<std::string> names;
         for (const auto& d : definitions_of(geshi)) {
@@ -174,12 +187,15 @@ TEST(Seed, KeywordNamesAreUniqueAndFitTheValueTable) {
                 EXPECT_TRUE(reserved.count(d.guanjianzi)) << d.guanjianzi;
             }
         }
-        // The article reports read these names.
+        // The article reports read these names. CSSCI writes the volume inside "年代卷期"
+        // at no fixed place, so it has no 卷 of its own.
         for (const auto& wanted : {"标题", "作者", "期刊", "年代", "卷"}) {
-            EXPECT_TRUE(names.count(wanted)) << wanted;
+            EXPECT_TRUE(names.count(wanted) ||
+                        (std::string(geshi) == "CSSCI" && std::string(wanted) == "卷"))
+                << wanted;
         }
     }
-    // First pages exist as fields of their own only in PubMed XML and Web of Science.
+    // First pages exist as fields of their own in PubMed XML, Web of Science and RIS.
     EXPECT_EQ(named("PubMed", "起始页").jiedian[3], "StartPage");
     EXPECT_EQ(named("WOS", "起始页").jiedian[0], "BP ");
 }
@@ -412,8 +428,9 @@ TEST(Seed, ShippedCatalogueSelections) {
     for (const auto& key : cat.formats()) {
         names.push_back(key.geshi);
     }
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"MEDLINE", "MedlineXML", "PubMed", "WOS", "cnki", "万方"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"CSSCI", "MEDLINE", "MedlineXML", "PubMed", "RIS",
+                                               "WOS", "cnki", "cnki-E-Study", "cnki-EndNote",
+                                               "cnki-NoteExpress", "万方"}));
     EXPECT_EQ(cat.format_type("PubMed"), "<xml>");
     EXPECT_EQ(cat.format_type("MedlineXML"), "<xml>");
     for (const auto& geshi : txt_formats) {
