@@ -36,6 +36,31 @@ std::uint32_t four_byte_linear(unsigned b0, unsigned b1, unsigned b2, unsigned b
     return (b0 - 0x81) * 12600 + (b1 - 0x30) * 1260 + (b2 - 0x81) * 10 + (b3 - 0x30);
 }
 
+// GB18030-2005 mappings that glibc's converter leaves out or gives otherwise: it has no
+// code for the private-use points below and decodes their two-byte codes to other
+// characters (FE51, FE52, FE53, FE6C, FE76 and FE91 to characters outside the BMP), so
+// text with them would not survive a round trip. Taken from the WHATWG Encoding
+// Standard's tables of the GB18030-2005 mapping: index-gb18030.txt (pointers 7182-7208
+// and 23767-23845) for the two-byte codes, index-gb18030-ranges.txt for the four-byte
+// codes of U+FE10-FE19 and U+9FB4-9FBB, whose two-byte codes the private-use points hold.
+struct Gb18030Mapping {
+    char32_t code_point;
+    std::uint32_t bytes; // big-endian, two or four bytes
+};
+constexpr std::array<Gb18030Mapping, 42> gb18030_2005_mappings = {{
+    {0xE78D, 0xA6D9},     {0xE78E, 0xA6DA},     {0xE78F, 0xA6DB},     {0xE790, 0xA6DC},
+    {0xE791, 0xA6DD},     {0xE792, 0xA6DE},     {0xE793, 0xA6DF},     {0xE794, 0xA6EC},
+    {0xE795, 0xA6ED},     {0xE796, 0xA6F3},     {0xE816, 0xFE51},     {0xE817, 0xFE52},
+    {0xE818, 0xFE53},     {0xE81E, 0xFE59},     {0xE826, 0xFE61},     {0xE82B, 0xFE66},
+    {0xE82C, 0xFE67},     {0xE831, 0xFE6C},     {0xE832, 0xFE6D},     {0xE83B, 0xFE76},
+    {0xE843, 0xFE7E},     {0xE854, 0xFE90},     {0xE855, 0xFE91},     {0xE864, 0xFEA0},
+    {0xFE10, 0x84318236}, {0xFE11, 0x84318237}, {0xFE12, 0x84318238}, {0xFE13, 0x84318239},
+    {0xFE14, 0x84318330}, {0xFE15, 0x84318331}, {0xFE16, 0x84318332}, {0xFE17, 0x84318333},
+    {0xFE18, 0x84318334}, {0xFE19, 0x84318335}, {0x9FB4, 0x82359037}, {0x9FB5, 0x82359038},
+    {0x9FB6, 0x82359039}, {0x9FB7, 0x82359130}, {0x9FB8, 0x82359131}, {0x9FB9, 0x82359132},
+    {0x9FBA, 0x82359133}, {0x9FBB, 0x82359134},
+}};
+
 const Gb18030Tables& tables() {
     static const Gb18030Tables t = [] {
         Gb18030Tables r;
@@ -87,6 +112,19 @@ const Gb18030Tables& tables() {
             }
         }
         iconv_close(cd);
+        for (const auto& m : gb18030_2005_mappings) {
+            if (m.bytes <= 0xFFFF) {
+                r.key[m.code_point] = m.bytes << 16;
+                r.length[m.code_point] = 2;
+                r.from_two[((m.bytes >> 8) - 0x81) * 191 + ((m.bytes & 0xFF) - 0x40)] =
+                    m.code_point;
+            } else {
+                r.key[m.code_point] = m.bytes;
+                r.length[m.code_point] = 4;
+                r.from_four[four_byte_linear(m.bytes >> 24, (m.bytes >> 16) & 0xFF,
+                                             (m.bytes >> 8) & 0xFF, m.bytes & 0xFF)] = m.code_point;
+            }
+        }
         return r;
     }();
     return t;
@@ -330,10 +368,34 @@ Encoding detect_encoding(std::string_view bytes) {
     return is_valid_utf8(bytes) ? Encoding::utf8 : Encoding::gb18030;
 }
 
+std::string decode_lines(std::string_view bytes) {
+    if (is_valid_utf8(bytes)) {
+        return std::string(bytes);
+    }
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    while (!bytes.empty()) {
+        // A line with its end: CR and LF never occur inside a GB18030 or UTF-8 character.
+        std::size_t end = bytes.find_first_of("\r\n");
+        end = end == std::string_view::npos ? bytes.size() : end + 1;
+        if (end < bytes.size() && bytes[end - 1] == '\r' && bytes[end] == '\n') {
+            ++end;
+        }
+        const std::string_view line = bytes.substr(0, end);
+        if (is_valid_utf8(line)) {
+            out += line;
+        } else {
+            out += gb18030_to_utf8(line);
+        }
+        bytes.remove_prefix(end);
+    }
+    return out;
+}
+
 std::string decode_input(std::string_view bytes) {
     switch (detect_encoding(bytes)) {
     case Encoding::utf8_bom:
-        return std::string(bytes.substr(3));
+        return decode_lines(bytes.substr(3));
     case Encoding::utf16le:
         return utf16_to_utf8(bytes.substr(2), true);
     case Encoding::utf16be:
@@ -343,7 +405,7 @@ std::string decode_input(std::string_view bytes) {
     case Encoding::gb18030:
         break;
     }
-    return gb18030_to_utf8(bytes);
+    return decode_lines(bytes);
 }
 
 std::string xml_declared_encoding(std::string_view bytes) {

@@ -17,8 +17,9 @@ namespace lumacite::text {
 // True when the bytes are well-formed UTF-8 (no overlongs, no surrogates).
 bool is_valid_utf8(std::string_view bytes);
 
-// Decodes GB18030 (and so GBK and GB2312) bytes to UTF-8. A byte sequence that is not
-// GB18030 becomes U+FFFD, one byte at a time, so nothing after it is lost.
+// Decodes GB18030 (and so GBK and GB2312) bytes to UTF-8 by the GB18030-2005 mapping,
+// under which every character round-trips. A byte sequence that is not GB18030 becomes
+// U+FFFD, one byte at a time, so nothing after it is lost.
 std::string gb18030_to_utf8(std::string_view bytes);
 
 // Encodes UTF-8 text as GB18030. Every Unicode character has a GB18030 form; invalid
@@ -28,13 +29,20 @@ std::string utf8_to_gb18030(std::string_view utf8);
 // Decodes UTF-16 bytes (without BOM) to UTF-8; unpaired surrogates become U+FFFD.
 std::string utf16_to_utf8(std::string_view bytes, bool little_endian);
 
+// gb18030: a file without a byte-order mark that is not valid UTF-8 as a whole.
 enum class Encoding { utf8, utf8_bom, utf16le, utf16be, gb18030 };
 
 // Detects the encoding of an input file: a byte-order mark decides; otherwise valid
-// UTF-8 is UTF-8 and anything else is GB18030.
+// UTF-8 is UTF-8 and anything else is GB18030 (decided line by line when decoding).
 Encoding detect_encoding(std::string_view bytes);
 
-// Decodes the bytes of an input file to UTF-8 by detect_encoding (the BOM is dropped).
+// Decodes text that is UTF-8, GB18030 or a mixture of both (exports joined by hand):
+// valid UTF-8 as a whole stays as it is; otherwise each line (with its line end: LF, CR
+// LF or CR) that is valid UTF-8 stays UTF-8 and every other line is read as GB18030.
+std::string decode_lines(std::string_view bytes);
+
+// Decodes the bytes of an input file to UTF-8 by detect_encoding (the BOM is dropped);
+// UTF-8 with or without a byte-order mark, and GB18030, go through decode_lines.
 std::string decode_input(std::string_view bytes);
 
 // The encoding named by an XML declaration at the start of the bytes, lower-cased

@@ -26,6 +26,73 @@ TEST(Gb18030, RoundTripsEveryKindOfCharacter) {
     EXPECT_EQ(gb18030_to_utf8(utf8_to_gb18030(text)), text);
 }
 
+// The GB18030-2005 codes the system converter lacks: private-use points with two-byte
+// codes, and the characters that took those codes in later mappings, with four-byte codes.
+TEST(Gb18030, MapsAsGb18030Of2005) {
+    struct Entry {
+        char32_t cp;
+        const char* bytes;
+    };
+    const Entry entries[] = {
+        {0xE78D, "\xA6\xD9"},         {0xE78E, "\xA6\xDA"},         {0xE78F, "\xA6\xDB"},
+        {0xE790, "\xA6\xDC"},         {0xE791, "\xA6\xDD"},         {0xE792, "\xA6\xDE"},
+        {0xE793, "\xA6\xDF"},         {0xE794, "\xA6\xEC"},         {0xE795, "\xA6\xED"},
+        {0xE796, "\xA6\xF3"},         {0xE816, "\xFE\x51"},         {0xE817, "\xFE\x52"},
+        {0xE818, "\xFE\x53"},         {0xE81E, "\xFE\x59"},         {0xE826, "\xFE\x61"},
+        {0xE82B, "\xFE\x66"},         {0xE82C, "\xFE\x67"},         {0xE831, "\xFE\x6C"},
+        {0xE832, "\xFE\x6D"},         {0xE83B, "\xFE\x76"},         {0xE843, "\xFE\x7E"},
+        {0xE854, "\xFE\x90"},         {0xE855, "\xFE\x91"},         {0xE864, "\xFE\xA0"},
+        {0xFE10, "\x84\x31\x82\x36"}, {0xFE11, "\x84\x31\x82\x37"}, {0xFE12, "\x84\x31\x82\x38"},
+        {0xFE13, "\x84\x31\x82\x39"}, {0xFE14, "\x84\x31\x83\x30"}, {0xFE15, "\x84\x31\x83\x31"},
+        {0xFE16, "\x84\x31\x83\x32"}, {0xFE17, "\x84\x31\x83\x33"}, {0xFE18, "\x84\x31\x83\x34"},
+        {0xFE19, "\x84\x31\x83\x35"}, {0x9FB4, "\x82\x35\x90\x37"}, {0x9FB5, "\x82\x35\x90\x38"},
+        {0x9FB6, "\x82\x35\x90\x39"}, {0x9FB7, "\x82\x35\x91\x30"}, {0x9FB8, "\x82\x35\x91\x31"},
+        {0x9FB9, "\x82\x35\x91\x32"}, {0x9FBA, "\x82\x35\x91\x33"}, {0x9FBB, "\x82\x35\x91\x34"},
+    };
+    for (const auto& e : entries) {
+        std::string utf8;
+        append_utf8(utf8, e.cp);
+        SCOPED_TRACE(static_cast<unsigned>(e.cp));
+        EXPECT_EQ(utf8_to_gb18030(utf8), e.bytes);
+        EXPECT_EQ(gb18030_to_utf8(e.bytes), utf8);
+        EXPECT_EQ(gb18030_width(utf8), std::string(e.bytes).size());
+    }
+    // The characters outside the BMP that the system converter puts on FE51 keep their
+    // four-byte codes.
+    EXPECT_EQ(utf8_to_gb18030("\U00020087"), "\x95\x32\x90\x31");
+    EXPECT_EQ(gb18030_to_utf8("\x95\x32\x90\x31"), "\U00020087");
+}
+
+// Nothing is lost: every BMP character survives storage and reading back, and every
+// two-byte code reads as a character that is stored as that code again.
+TEST(Gb18030, EveryCharacterAndEveryTwoByteCodeRoundTrips) {
+    int lost = 0;
+    for (char32_t cp = 1; cp < 0x10000 && lost < 5; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            continue;
+        }
+        std::string utf8;
+        append_utf8(utf8, cp);
+        if (gb18030_to_utf8(utf8_to_gb18030(utf8)) != utf8) {
+            ADD_FAILURE() << "U+" << std::hex << static_cast<unsigned>(cp);
+            ++lost;
+        }
+    }
+    for (unsigned lead = 0x81; lead <= 0xFE && lost < 5; ++lead) {
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F) {
+                continue;
+            }
+            const std::string code{static_cast<char>(lead), static_cast<char>(trail)};
+            const std::string utf8 = gb18030_to_utf8(code);
+            if (utf8 == "\uFFFD" || char_count(utf8) != 1 || utf8_to_gb18030(utf8) != code) {
+                ADD_FAILURE() << std::hex << lead << trail;
+                ++lost;
+            }
+        }
+    }
+}
+
 TEST(Gb18030, DecodesInvalidBytesAsReplacementWithoutLosingTheRest) {
     EXPECT_EQ(gb18030_to_utf8("a\xFF"
                               "b"),
@@ -86,6 +153,21 @@ TEST(InputDecoding, ValidUtf8StaysOtherwiseGb18030) {
     const std::string gbk = utf8_to_gb18030("AU 张三\r\nTI 肿瘤研究");
     EXPECT_EQ(detect_encoding(gbk), Encoding::gb18030);
     EXPECT_EQ(decode_input(gbk), "AU 张三\r\nTI 肿瘤研究");
+}
+
+// Exports joined by hand: a file that is not valid UTF-8 as a whole is decided line by
+// line, with or without a UTF-8 byte-order mark, whatever the line ends.
+TEST(InputDecoding, MixedFilesAreDecidedLineByLine) {
+    const std::string gbk_line = utf8_to_gb18030("TI 肿瘤研究");
+    const std::string mixed =
+        "TI 中文标题\r\n" + gbk_line + "\r\nAU 张三\n" + gbk_line + "\rAU 李四\r\n" + gbk_line;
+    EXPECT_EQ(detect_encoding(mixed), Encoding::gb18030);
+    EXPECT_EQ(decode_input(mixed), "TI 中文标题\r\nTI 肿瘤研究\r\nAU 张三\nTI 肿瘤研究\rAU 李四\r\n"
+                                   "TI 肿瘤研究");
+    EXPECT_EQ(decode_input("\xEF\xBB\xBF" + gbk_line + "\nTI 中文标题\n"),
+              "TI 肿瘤研究\nTI 中文标题\n");
+    // A line that mixes both is not valid UTF-8: it is read as GB18030 as a whole.
+    EXPECT_EQ(decode_lines("\xD6\xD0 中"), "中 \xE6\xB6\x93\uFFFD");
 }
 
 TEST(InputDecoding, RealExportFiles) {
