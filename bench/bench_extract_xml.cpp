@@ -3,6 +3,7 @@
 // the shipped "PubMed" format into a project's value table (zidian). The counter peak_x is
 // the peak memory of one extraction over the file size.
 #include "extract/extraction_run.h"
+#include "extract/xml_check.h"
 #include "extract/xml_extractor.h"
 #include "store/catalogue.h"
 #include "store/workspace.h"
@@ -137,6 +138,18 @@ void BM_XmlExtractor(benchmark::State& state) {
     state.counters["MB"] = static_cast<double>(text.size()) / 1e6;
 }
 BENCHMARK(BM_XmlExtractor)->Arg(10000)->Arg(30000)->Unit(benchmark::kMillisecond);
+
+// The well-formedness check alone, the part of BM_XmlExtractor that is not parsing.
+void BM_XmlCheck(benchmark::State& state) {
+    const std::string text = pubmed_file(static_cast<int>(state.range(0)));
+    std::string expanded;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(extract::check_xml(text, expanded));
+    }
+    state.SetBytesProcessed(static_cast<long long>(state.iterations()) *
+                            static_cast<long long>(text.size()));
+}
+BENCHMARK(BM_XmlCheck)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // The value table of a project workspace.
 class ZidianTable final : public extract::ValueTable {

@@ -1,5 +1,7 @@
 #include "extract/xml_extractor.h"
 
+#include "extract/xml_check.h"
+
 #include "messages.h"
 #include "text/text.h"
 
@@ -455,6 +457,18 @@ FileOutcome extract_decoded(char* data, std::size_t size, const std::string& sho
                             ValueSink& sink, Progress& progress) {
     const FileOutcome not_xml{FileOutcome::Kind::skipped, std::string(msg::xml_not_xml_before) +
                                                               shown_path + msg::xml_not_xml_after};
+    // The parser takes much that is not XML; such a file must yield nothing.
+    std::string expanded;
+    switch (check_xml(std::string_view(data, size), expanded)) {
+    case XmlCheck::refused:
+        return not_xml;
+    case XmlCheck::expanded:
+        data = expanded.data();
+        size = expanded.size();
+        break;
+    case XmlCheck::well_formed:
+        break;
+    }
     pugi::xml_document doc;
     const pugi::xml_parse_result parsed =
         doc.load_buffer_inplace(data, size, parse_options, pugi::encoding_utf8);

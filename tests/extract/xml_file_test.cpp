@@ -57,6 +57,27 @@ TEST(XmlFile, NotWellFormedIsSkippedWithTheShownPath) {
         "<S><Rec/></S><S><Rec/></S>", // two document elements
         "",                           // empty file
         "Title: not xml at all\n",    // plain text
+        // What a lenient parser would read: each yields no row and the message.
+        "<S><Rec><T>a &nbsp; b</T></Rec></S>",                          // undefined entity
+        "<S><Rec><T>a & b</T></Rec></S>",                               // bare "&"
+        "<S><Rec x=\"1\" x=\"2\"><T>a</T></Rec></S>",                   // duplicate attribute
+        "<S><Rec><T>a</T></Rec></S>after",                              // text after the element
+        "<S><Rec><T>a\x01b</T></Rec></S>",                              // control character
+        "<S><Rec x=\"a<b\"><T>a</T></Rec></S>",                         // "<" in a value
+        "<S><?xml version=\"1.0\"?><Rec><T>a</T></Rec></S>",            // declaration inside
+        " <?xml version=\"1.0\"?><S><Rec><T>a</T></Rec></S>",           // not at the start
+        "<S><Rec><T>&#x11FFFF;</T></Rec></S>",                          // beyond Unicode
+        "<S><Rec><T>&#xD800;</T></Rec></S>",                            // a surrogate
+        "<S><Rec><T>&#0;</T></Rec></S>",                                // not a character
+        "<S><Rec><T>\xEF\xBF\xBF</T></Rec></S>",                        // U+FFFF
+        "<S><Rec><T>a ]]> b</T></Rec></S>",                             // "]]>" in text
+        "<S><!-- a -- b --><Rec><T>a</T></Rec></S>",                    // "--" in a comment
+        "<S><Rec x=1><T>a</T></Rec></S>",                               // unquoted value
+        "<S><1T>a</1T></S>",                                            // not a name
+        "<S><Rec><T>a</T></Rec></S><!DOCTYPE S>",                       // late doctype
+        "<!DOCTYPE S SYSTEM \"s.dtd\"><S><Rec><T>&auml;</T></Rec></S>", // declared elsewhere
+        "<!DOCTYPE S [<!ENTITY e SYSTEM \"e.txt\">]><S><Rec><T>&e;</T></Rec></S>", // external
+        "<!DOCTYPE S [<!ENTITY e \"<b>x</b>\">]><S><Rec><T>&e;</T></Rec></S>",     // markup
     };
     for (const auto& bytes : bad) {
         FileRun run;
@@ -76,6 +97,43 @@ TEST(XmlFile, NotWellFormedIsSkippedWithTheShownPath) {
     EXPECT_EQ(run.file("c.xml", "<S><Rec><T>c</T></Rec></S>", titles()).kind,
               FileOutcome::Kind::done);
     EXPECT_EQ(run.sink.rows, (Rows{{"0000000001", "标题", "a"}, {"0000000002", "标题", "c"}}));
+}
+
+// Well-formed files whose rarer parts (declaration, document type, comments, processing
+// instructions, CDATA, references, quotes and ">" in values) must not be refused.
+TEST(XmlFile, WellFormedRarities) {
+    const std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE S PUBLIC \"-//NLM//DTD PubMedArticle, 1st January 2019//EN\" "
+        "\"https://dtd.nlm.nih.gov/ncbi/pubmed/out/pubmed_190101.dtd\">\n"
+        "<!-- export --><?page 1?>\n"
+        "<S><Rec a='say \"hi\" > x'><T><![CDATA[a]]b<c>]]>&#x4E2D;&#25991;&amp;&lt;]&gt;</T>"
+        "</Rec><Rec><T>\xEF\xBC\x88全角\xEF\xBC\x89</T></Rec></S>\n<!-- end -->\n";
+    const auto e = extract_text(xml, titles());
+    EXPECT_EQ(e.outcome.kind, FileOutcome::Kind::done);
+    EXPECT_EQ(e.rows, (Rows{{"0000000001", "标题", "a]]b<c>中文&<]>"},
+                            {"0000000002", "标题", "（全角）"}}));
+}
+
+// An entity of the internal document type gives its text; one whose text holds markup or
+// references cannot be given and the file is refused (above), never read with a wrong value.
+TEST(XmlFile, InternalEntitiesGiveTheirText) {
+    const std::string xml = "<!DOCTYPE S [\n"
+                            "  <!ENTITY jbc \"J Biol Chem\">\n"
+                            "  <!ENTITY q 'he said \"x\" > y'>\n"
+                            "  <!ENTITY jbc \"second declaration\">\n"
+                            "  <!ELEMENT S (Rec*)>\n"
+                            "  <!ATTLIST Rec src CDATA \"a>b\">\n"
+                            "]>\n<S><Rec><T>&jbc;; &q;</T><J x='&q;'>&lt;&jbc;&gt;</J></Rec></S>";
+    auto f = titles();
+    f.walked.push_back(definition("期刊", {"J"}));
+    // A first-level filter excludes when the attribute equals: no row when it was expanded.
+    f.walked.push_back(definition("注", {"J@@@x===he said \"x\" > y"}));
+    const auto e = extract_text(xml, f);
+    EXPECT_EQ(e.outcome.kind, FileOutcome::Kind::done);
+    EXPECT_EQ(e.rows, (Rows{{"0000000001", "标题", "J Biol Chem"},
+                            {"0000000001", "标题", "he said \"x\" > y"},
+                            {"0000000001", "期刊", "<J Biol Chem>"}}));
 }
 
 TEST(XmlFile, MissingFileStopsTheRun) {
