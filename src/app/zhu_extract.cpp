@@ -46,7 +46,12 @@ void TForm_zhu::extract_job(TForm_zhuangtaitiao& dialog) {
         ADOQuery_wenxianAfterScroll();
         extract::ExtractionRequest request =
             extract::make_request(*catalogue, *project, *entry, ws->folder(), extracted);
-        request.report = [this](const std::string& message) { prompter.refuse(message); };
+        // A skipped file is a notice (the run goes on); a stop is an error.
+        request.report = [this](const extract::FileOutcome& o) {
+            prompter.refuse(o.message, o.kind == extract::FileOutcome::Kind::skipped
+                                           ? Icon::information
+                                           : Icon::error);
+        };
         extract::run_extraction(request, table, dialog);
     } catch (const std::exception& e) {
         prompter.refuse(e.what());

@@ -182,7 +182,7 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
         if (outcome.kind != FileOutcome::Kind::done) {
             result.messages.push_back(outcome.message);
             if (request.report) {
-                request.report(outcome.message);
+                request.report(outcome);
             }
         }
         if (outcome.kind == FileOutcome::Kind::skipped) {

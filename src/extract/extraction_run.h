@@ -110,8 +110,9 @@ struct ExtractionRequest {
     // The user's answer to the re-extraction question, asked by the caller beforehand
     // when the entry has value rows already (see ValueTable::has_document_rows).
     bool replace_existing = false;
-    // Shown each message when it arises (a skipped file, the reason of a stop); may be empty.
-    std::function<void(const std::string&)> report;
+    // Shown each message when it arises: a skipped file (a notice, the run goes on) or
+    // the reason of a stop, told apart by the outcome's kind; may be empty.
+    std::function<void(const FileOutcome&)> report;
 };
 
 struct ExtractionResult {

@@ -134,3 +134,41 @@ TEST_F(ExtractCommand, MissingFileOrDirectoryIsRefusedWithoutJob) {
 }
 
 } // namespace
+
+// A file of an XML format that is not well-formed XML is told with the information icon
+// and gives no rows; the file after it in the directory is read.
+TEST_F(ExtractCommand, FileThatIsNotXmlIsANotice) {
+    w->catalogue->add_definition([] {
+        store::Definition d;
+        d.geshi = "自建XML";
+        d.leixing = "<xml>";
+        d.guanjianzi = "<文章节点>";
+        d.jiedian[0] = "Rec";
+        d.yueding = 1;
+        return d;
+    }());
+    w->catalogue->add_definition([] {
+        store::Definition d;
+        d.geshi = "自建XML";
+        d.leixing = "<xml>";
+        d.guanjianzi = "标题";
+        d.jiedian[0] = "T";
+        d.yueding = 0;
+        return d;
+    }());
+    TempDir xml;
+    write_file(xml / "a.xml", "<S><Rec><T>a &nbsp; b</T></Rec></S>");
+    write_file(xml / "b.xml", "<S><Rec><T>b</T></Rec></S>");
+    w->catalogue->add_project({"X1", "自建XML", ""});
+    w->catalogue->add_document({"X1", 1, xml.path().string(), "XML"});
+    w->open_project_query(1);
+    ASSERT_EQ(w->selected_project()->bianhao, "X1");
+    select_document(0);
+    w->SpeedButton16Click();
+    const std::string shown = (xml / "a.xml").string();
+    EXPECT_EQ(prompter.texts(), V{"“" + shown + "”文件非<xml>格式，无法读取！\r"});
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    EXPECT_EQ(prompter.calls()[0].kind, ScriptedPrompter::Kind::refuse);
+    EXPECT_EQ(prompter.calls()[0].icon, Icon::information);
+    EXPECT_EQ(values(), V{"1|0000000001|标题|b"});
+}

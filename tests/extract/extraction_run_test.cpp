@@ -173,8 +173,9 @@ TEST(ExtractionRun, UnreadableFileStopsKeepingRowsAndCleaningUp) {
     // A file entry whose copy has gone since the Extract command looked.
     auto request = request_for(dir.path(), {"P1", 2, "missing.txt", ""});
     std::vector<std::string> reported;
-    request.report = [&](const std::string& m) {
-        reported.push_back(m);
+    request.report = [&](const FileOutcome& o) {
+        EXPECT_EQ(o.kind, FileOutcome::Kind::stopped);
+        reported.push_back(o.message);
         EXPECT_TRUE(table.log.empty()); // shown when it arises, before the clean-up
     };
     const ExtractionResult gone = run_extraction(request, table, progress);
