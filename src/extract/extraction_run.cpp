@@ -90,12 +90,12 @@ std::vector<std::filesystem::path> document_files(const store::Document& entry,
     if (!is_directory_entry(entry)) {
         return {project_folder / entry.wenjianming};
     }
-    const std::string wanted = text::ascii_lower(entry.kuozhanming);
+    // The whole suffix: an extension may have several parts ("TAR.GZ", "XML.GZ").
+    const std::string suffix = "." + text::ascii_lower(entry.kuozhanming);
     const fs::path directory(entry.wenjianming);
     std::vector<fs::path> files;
     for (const auto& name : projects::directory_file_names(directory)) {
-        const std::size_t dot = name.rfind('.');
-        if (dot != std::string::npos && text::ascii_lower(name.substr(dot + 1)) == wanted) {
+        if (name.size() > suffix.size() && text::ascii_lower(name).ends_with(suffix)) {
             files.push_back(directory / name);
         }
     }

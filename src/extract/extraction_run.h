@@ -81,8 +81,9 @@ private:
 
 // The files of a document entry, in reading order. A file entry (kuozhanming empty after
 // trimming) names a copy in the project folder: one path, whether or not it exists. A
-// directory entry lists the regular files of the directory wenjianming whose extension
-// equals kuozhanming, compared without regard to ASCII case, in name order (names
+// directory entry lists the regular files of the directory wenjianming whose names end
+// with "." + kuozhanming (an extension of one part, "TXT", or more, "TAR.GZ"), compared
+// without regard to ASCII case, in name order (names
 // compared without regard to ASCII case, then in text order); none when the directory
 // cannot be read.
 std::vector<std::filesystem::path> document_files(const store::Document& entry,

@@ -107,6 +107,26 @@ TEST(DocumentFiles, DirectoryEntryListsMatchingFilesInNameOrder) {
     EXPECT_TRUE(document_files({"P1", 3, (dir / "gone").string(), "TXT"}, "/").empty());
 }
 
+// An extension of two parts is matched as a whole suffix, without regard to case.
+TEST(DocumentFiles, ExtensionOfTwoPartsIsTheWholeSuffix) {
+    testing::TempDir dir;
+    for (const char* name :
+         {"a.tar.gz", "B.TAR.GZ", "c.gz", "dtar.gz", "e.xtar.gz", "f.Xml.Gz", "g.xml.gz.part"}) {
+        testing::write_file(dir / name, "x");
+    }
+    auto names = [&](const char* extension) {
+        std::vector<std::string> out;
+        for (const auto& f : document_files({"P1", 1, dir.path().string(), extension}, "/")) {
+            out.push_back(f.filename().string());
+        }
+        return out;
+    };
+    EXPECT_EQ(names("TAR.GZ"), (std::vector<std::string>{"a.tar.gz", "B.TAR.GZ"}));
+    EXPECT_EQ(names("XML.GZ"), std::vector<std::string>{"f.Xml.Gz"});
+    EXPECT_EQ(names("GZ"), (std::vector<std::string>{"a.tar.gz", "B.TAR.GZ", "c.gz", "dtar.gz",
+                                                     "e.xtar.gz", "f.Xml.Gz"}));
+}
+
 TEST(ExtractionRun, DirectoryFilesInOrderWithTitlesAndNumbersRestartingPerFile) {
     testing::TempDir dir;
     testing::write_file(dir / "1.txt", "PT J\nAU A1\n   A2\nTI t1\nPT J\nAU B1\nTI t2\n");
