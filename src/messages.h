@@ -40,6 +40,8 @@ inline constexpr const char* workbook_cannot_open = "无法打开工作簿：";
 inline constexpr const char* format_name_empty = "格式名称不应为空！\r";
 inline constexpr const char* format_name_duplicate = "格式名称重复！\r";
 inline constexpr const char* keyword_name_empty = "关键字名称不应为空！\r";
+// The format lists take an entry apart at "·": a name or full name holding one is refused.
+inline constexpr const char* format_name_middle_dot = "格式名称或格式全称不应包含“·”！\r";
 // Refusals of the format buttons (information icon).
 inline constexpr const char* format_in_use_no_modify =
     "已存在此格式类型的项目，不能在此做修改操作！";

@@ -51,9 +51,22 @@ Outcome check_format_modifiable(const store::Catalogue& catalogue, const std::st
     return {};
 }
 
+namespace {
+
+// A name or full name with "·" would make the format's entry ambiguous.
+bool holds_entry_separator(const store::FormatKey& input) {
+    return input.geshi.find(entry_separator) != std::string::npos ||
+           input.geshi_quancheng.find(entry_separator) != std::string::npos;
+}
+
+} // namespace
+
 Outcome add_format(store::Catalogue& catalogue, const store::FormatKey& input) {
     if (text::trim(input.geshi).empty()) {
         return Outcome::refuse(msg::format_name_empty, Icon::error);
+    }
+    if (holds_entry_separator(input)) {
+        return Outcome::refuse(msg::format_name_middle_dot, Icon::error);
     }
     if (catalogue.format_exists(input.geshi)) {
         return Outcome::refuse(msg::format_name_duplicate, Icon::error);
@@ -77,6 +90,9 @@ Outcome modify_format(store::Catalogue& catalogue, const std::string& old_name,
     }
     if (text::trim(input.geshi).empty()) {
         return Outcome::refuse(msg::format_name_empty, Icon::error);
+    }
+    if (holds_entry_separator(input)) {
+        return Outcome::refuse(msg::format_name_middle_dot, Icon::error);
     }
     const bool renamed = input.geshi != old_name;
     if (renamed && !format_name_editable(old_name)) {

@@ -14,8 +14,8 @@ inline constexpr const char* entry_separator = "\u00B7";
 std::string make_format_entry(const store::FormatKey& key);
 
 // Takes an entry apart at the first "·" (name), then the rest at its first "·" (full
-// name, type). A name or full name holding "·" is taken apart wrongly, as users of the
-// format lists have always seen. Missing parts are empty.
+// name, type). The format commands refuse a name or full name holding "·", which would
+// be taken apart wrongly. Missing parts are empty.
 store::FormatKey parse_format_entry(const std::string& entry);
 
 } // namespace lumacite::formats

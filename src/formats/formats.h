@@ -89,14 +89,15 @@ bool format_name_editable(std::string_view name);
 // Checked before the modify dialog opens: a format used by a project cannot be modified.
 Outcome check_format_modifiable(const store::Catalogue& catalogue, const std::string& name);
 
-// OK in the add dialog: refuses an empty (after trimming) or existing name (error icon);
-// otherwise adds the ten default definitions, in one transaction, with the name and full
-// name as typed.
+// OK in the add dialog: refuses an empty (after trimming) name, a name or full name
+// holding "·" and an existing name (error icon); otherwise adds the ten default definitions, in one
+// transaction, with the name and full name as typed.
 Outcome add_format(store::Catalogue& catalogue, const store::FormatKey& input);
 
 // OK in the modify dialog for the format `old_name`: refuses when a project uses it, when
-// the new name is empty, when a built-in format would be renamed (quiet: the window
-// disables the field) or when a changed name already exists; otherwise every definition
+// the new name is empty, when the new name or full name holds "·", when a built-in
+// format would be renamed (quiet: the window disables the field) or when a changed name
+// already exists; otherwise every definition
 // of the format receives the new name, full name and type.
 Outcome modify_format(store::Catalogue& catalogue, const std::string& old_name,
                       const store::FormatKey& input);

@@ -330,8 +330,25 @@ TEST_F(FormatCommands, DeleteDefinitionSkipsFlaggedRowsAndAsksForOthers) {
     EXPECT_EQ(cat.definitions("自建").size(), 10u);
 }
 
-TEST_F(FormatCommands, QuotesAndDotsInNamesAreHarmless) {
-    const FormatKey quoted{"O'Neil", "it's · odd", "<txt>"};
+// A "·" in a name or full name would make the format's entry ambiguous: refused when
+// adding and when modifying, with nothing stored.
+TEST_F(FormatCommands, MiddleDotInNameOrFullNameIsRefused) {
+    for (const FormatKey& key :
+         {FormatKey{"A·B", "全称", "<txt>"}, FormatKey{"AB", "it's · odd", "<xml>"}}) {
+        const auto o = add_format(cat, key);
+        EXPECT_EQ(o.status, Outcome::Status::refused);
+        EXPECT_EQ(o.message, "格式名称或格式全称不应包含“·”！\r");
+        EXPECT_EQ(o.icon, Icon::error);
+        EXPECT_FALSE(cat.format_exists(key.geshi));
+    }
+    const auto o = modify_format(cat, "自建", {"自建", "新·全称", "<txt>"});
+    EXPECT_EQ(o.status, Outcome::Status::refused);
+    EXPECT_EQ(o.message, "格式名称或格式全称不应包含“·”！\r");
+    EXPECT_EQ(cat.definitions("自建").front().geshi_quancheng, "自建格式");
+}
+
+TEST_F(FormatCommands, QuotesInNamesAreHarmless) {
+    const FormatKey quoted{"O'Neil", "it's odd", "<txt>"};
     ASSERT_TRUE(add_format(cat, quoted).done());
     auto form = open_add(ensure_placeholder(cat, quoted), "<txt>");
     form.guanjianzi = "a'b";
