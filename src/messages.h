@@ -133,10 +133,10 @@ inline constexpr const char* directory_duplicate = "已选择了相同的目录�
 inline constexpr const char* remove_document_question_1 = "确认移除当前所选择的文档文件“";
 inline constexpr const char* remove_document_question_2 =
     "”吗？\r\r注意：如果移除，相应的提取数据也将一并被移除！";
-// Command line: a project, document entry or format named on the command line is missing.
+// Command line: a project or document entry named on the command line is missing (a
+// missing format is format_not_found).
 inline constexpr const char* no_such_project = "没有这个项目：";
 inline constexpr const char* no_such_document = "没有这个文档：";
-inline constexpr const char* no_such_format = "没有这个格式：";
 
 // ---- Extraction --------------------------------------------------------------------
 // The Extract command and the extraction run.
@@ -184,6 +184,10 @@ inline constexpr const char* word_document_placeholder = "临时存储";
 inline constexpr const char* matrix_save_title = "命名或选择导出文件：";
 inline constexpr const char* matrix_save_filter = "TXT (*.txt)";
 inline constexpr const char* file_cannot_write = "无法写入文件：";
+// Command line only: the project's format has no keyword definitions (no format type);
+// the window's job then does nothing.
+inline constexpr const char* stats_no_format_type = "项目的格式没有关键字定义，无法统计！\r";
+inline constexpr const char* matrix_no_format_type = "项目的格式没有关键字定义，无法生成矩阵！\r";
 // Command line only: the bounds leave out every value (the window then does nothing).
 inline constexpr const char* matrix_outside_bounds = "频次阈值范围内没有关键字段，矩阵未生成。";
 

@@ -171,9 +171,13 @@ WordDocumentMatrix build_word_document(std::span<const RankedValue> selected,
                                        std::span<const MatrixOccurrence> occurrences,
                                        Progress& progress);
 
+// How a value or an article number stands in a text line: as it is (the export file), or
+// escaped where a line must stay one line (the command line's output).
+using LineCell = std::string (*)(std::string_view);
+
 // "*" and a TAB before each article, then one line per value: the value and a TAB before
-// each cell ("1" or "0").
-std::vector<std::string> text_lines(const WordDocumentMatrix& matrix);
+// each cell ("1" or "0"). Values and article numbers go through `cell` when given.
+std::vector<std::string> text_lines(const WordDocumentMatrix& matrix, LineCell cell = nullptr);
 
 // ---- Co-occurrence matrix -----------------------------------------------------------------------
 
@@ -194,8 +198,8 @@ CooccurrenceMatrix build_cooccurrence(std::span<const RankedValue> selected,
                                       Progress& progress);
 
 // "*" and a TAB before each value, then one line per value: the value and a TAB before
-// each x(i, j).
-std::vector<std::string> text_lines(const CooccurrenceMatrix& matrix);
+// each x(i, j). Values go through `cell` when given.
+std::vector<std::string> text_lines(const CooccurrenceMatrix& matrix, LineCell cell = nullptr);
 
 // ---- Matrix page results and export
 // --------------------------------------------------------------

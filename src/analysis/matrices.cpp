@@ -140,17 +140,17 @@ WordDocumentMatrix build_word_document(std::span<const RankedValue> selected,
     return m;
 }
 
-std::vector<std::string> text_lines(const WordDocumentMatrix& matrix) {
+std::vector<std::string> text_lines(const WordDocumentMatrix& matrix, LineCell cell) {
     std::vector<std::string> lines;
     lines.reserve(matrix.rows() + 1);
     std::string header = "*";
     for (const auto& a : matrix.articles) {
         header += '\t';
-        header += a;
+        header += cell != nullptr ? cell(a) : a;
     }
     lines.push_back(std::move(header));
     for (std::size_t i = 0; i < matrix.rows(); ++i) {
-        std::string line = matrix.values[i];
+        std::string line = cell != nullptr ? cell(matrix.values[i]) : matrix.values[i];
         line.reserve(line.size() + 2 * matrix.columns());
         std::size_t column = 0;
         for (const std::uint32_t one : matrix.ones[i]) {
@@ -232,19 +232,19 @@ CooccurrenceMatrix build_cooccurrence(std::span<const RankedValue> selected,
     return m;
 }
 
-std::vector<std::string> text_lines(const CooccurrenceMatrix& matrix) {
+std::vector<std::string> text_lines(const CooccurrenceMatrix& matrix, LineCell cell) {
     const std::size_t n = matrix.size();
     std::vector<std::string> lines;
     lines.reserve(n + 1);
     std::string header = "*";
     for (const auto& v : matrix.values) {
         header += '\t';
-        header += v;
+        header += cell != nullptr ? cell(v) : v;
     }
     lines.push_back(std::move(header));
     char digits[24];
     for (std::size_t i = 0; i < n; ++i) {
-        std::string line = matrix.values[i];
+        std::string line = cell != nullptr ? cell(matrix.values[i]) : matrix.values[i];
         for (std::size_t j = 0; j < n; ++j) {
             const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, matrix.at(i, j));
             line += '\t';

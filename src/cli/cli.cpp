@@ -84,29 +84,44 @@ std::vector<Command>& commands() {
     return all;
 }
 
+std::string escape_cell(std::string_view cell) {
+    std::string out;
+    out.reserve(cell.size());
+    for (const char c : cell) {
+        const auto b = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            if (b < 0x20 || b == 0x7F) {
+                static constexpr char hex[] = "0123456789ABCDEF";
+                out += "\\x";
+                out += hex[b >> 4];
+                out += hex[b & 0xF];
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out;
+}
+
 void write_tsv(std::ostream& out, const std::vector<std::string>& cells) {
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (i != 0) {
             out << '\t';
         }
-        for (char c : cells[i]) {
-            switch (c) {
-            case '\t':
-                out << "\\t";
-                break;
-            case '\n':
-                out << "\\n";
-                break;
-            case '\r':
-                out << "\\r";
-                break;
-            case '\\':
-                out << "\\\\";
-                break;
-            default:
-                out << c;
-            }
-        }
+        out << escape_cell(cells[i]);
     }
     out << '\n';
 }

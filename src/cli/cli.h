@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumacite::cli {
@@ -77,8 +78,13 @@ struct CommandRegistration {
     explicit CommandRegistration(Command c) { commands().push_back(std::move(c)); }
 };
 
-// Writes cells joined by tabs and a line feed. A tab, line feed, carriage return or
-// backslash inside a cell is written as \t, \n, \r or \\ so every row stays one line.
+// A cell of table output: a tab, line feed, carriage return or backslash is written as
+// \t, \n, \r or \\, any other control character (U+0000-001F, U+007F) as \xHH, so that
+// every row stays one line and every cell one field.
+std::string escape_cell(std::string_view cell);
+
+// Writes cells, each through escape_cell, joined by tabs and ended by a line feed. Every
+// table output of the command line (lists of one column too) is written this way.
 void write_tsv(std::ostream& out, const std::vector<std::string>& cells);
 
 } // namespace lumacite::cli

@@ -52,6 +52,9 @@ void stats(Context& ctx, Args& args) {
     const std::string keyword = args.positional("KEYWORD");
     args.finish();
     auto [ws, type] = bind_project(ctx, number);
+    if (text::trim_view(type).empty()) {
+        throw Refusal(msg::stats_no_format_type);
+    }
     try {
         if (ws.has_statistics(keyword) && !yes) {
             throw Refusal(analysis::statistics_question(keyword, true));
@@ -96,6 +99,9 @@ void matrix(Context& ctx, Args& args) {
     bound_value(upper_text, "--max", 0);
 
     auto [ws, type] = bind_project(ctx, number);
+    if (text::trim_view(type).empty()) {
+        throw Refusal(msg::matrix_no_format_type);
+    }
     try {
         const auto ranked = analysis::ranked_values(ws, keyword);
         if (ranked.empty()) {
@@ -111,12 +117,15 @@ void matrix(Context& ctx, Args& args) {
                                       progress)) {
             throw Refusal(msg::matrix_outside_bounds);
         }
-        const auto lines = kind == analysis::MatrixKind::word_document
-                               ? results.word_document_lines()
-                               : results.cooccurrence_lines();
+        const bool word_document = kind == analysis::MatrixKind::word_document;
         if (output) {
-            analysis::write_matrix_lines(*output, lines);
+            analysis::write_matrix_lines(*output, word_document ? results.word_document_lines()
+                                                                : results.cooccurrence_lines());
         } else {
+            // Values and article numbers escaped as in every table output.
+            const auto lines = word_document
+                                   ? analysis::text_lines(*results.word_document, escape_cell)
+                                   : analysis::text_lines(*results.cooccurrence, escape_cell);
             for (const auto& line : lines) {
                 ctx.out << line << '\n';
             }

@@ -11,7 +11,7 @@ namespace {
 void list_formats(Context& ctx, Args& args) {
     args.finish();
     for (const auto& key : ctx.catalogue().formats()) {
-        ctx.out << formats::make_format_entry(key) << '\n';
+        write_tsv(ctx.out, {formats::make_format_entry(key)});
     }
 }
 

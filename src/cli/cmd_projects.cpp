@@ -73,7 +73,7 @@ void project_add(Context& ctx, Args& args) {
         throw Refusal(msg::number_duplicate);
     }
     if (!cat.format_exists(*format)) {
-        throw Refusal(std::string(msg::no_such_format) + *format);
+        throw Refusal(msg::format_not_found + *format);
     }
     cat.add_project(store::Project{number, *format, description.value_or("")});
     bind_project(ctx, number);
@@ -104,15 +104,23 @@ void list_documents(Context& ctx, Args& args) {
 
 void doc_add(Context& ctx, Args& args) {
     const bool yes = args.flag("--yes");
+    const bool keep_values = args.flag("--keep-values");
     const std::string number = args.positional("NUMBER");
     const std::string file = args.positional("FILE");
     args.finish();
     store::Workspace ws = bind_project(ctx, number);
     const fs::path source = absolute_path(file);
     const std::string confirmation = projects::confirm_file_question(source);
-    // The plain confirmation is answered yes; replacing or clearing needs --yes.
+    // The plain confirmation is answered yes; replacing or clearing needs --yes, and
+    // --keep-values answers no to clearing the values of a replaced copy.
     const projects::Ask ask = [&](const std::string& question) {
-        if (question == confirmation || yes) {
+        if (question == confirmation) {
+            return true;
+        }
+        if (keep_values && question == msg::clear_results_question) {
+            return false;
+        }
+        if (yes) {
             return true;
         }
         throw Refusal(question);
@@ -165,7 +173,7 @@ void list_keywords(Context& ctx, Args& args) {
     args.finish();
     const store::Project p = find_project(ctx, number);
     for (const auto& k : formats::project_keyword_list(ctx.catalogue(), p.geshi)) {
-        ctx.out << k << '\n';
+        write_tsv(ctx.out, {k});
     }
 }
 
@@ -182,7 +190,9 @@ const CommandRegistration docs_cmd{
      "kuozhanming)",
      list_documents}};
 const CommandRegistration doc_add_cmd{
-    {"doc add", "doc add NUMBER FILE [--yes]      register a file (copied into the project folder)",
+    {"doc add",
+     "doc add NUMBER FILE [--yes [--keep-values]]   register a file (copied into the project "
+     "folder); --yes replaces a registered copy and clears its values, unless --keep-values",
      doc_add}};
 const CommandRegistration doc_add_dir_cmd{
     {"doc add-dir", "doc add-dir NUMBER DIR EXT       register a directory with an extension",

@@ -79,6 +79,41 @@ TEST_F(AnalysisCli, StatsRefusals) {
     EXPECT_EQ(run({"stats", "X1"}).exit_code, 1);
 }
 
+// The window's jobs do nothing for a project whose format has no definitions; the command
+// line says so and writes nothing.
+TEST_F(AnalysisCli, ProjectWithoutFormatTypeIsRefused) {
+    {
+        auto cat = lumacite::store::Catalogue::open(home() / "velkor.exs");
+        cat.add_project({"E1", "无此格式", ""});
+    }
+    values("E1", {{{"1", "期刊", "A"}}});
+    CliResult r = run({"stats", "E1", "期刊"});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "项目的格式没有关键字定义，无法统计！\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(run({"show-stats", "E1", "期刊"}).out, "");
+    r = run({"matrix", "E1", "期刊", "--kind", "word-document"});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "项目的格式没有关键字定义，无法生成矩阵！\n");
+}
+
+// Values with line breaks and control characters: escaped in the statistics rows and the
+// matrix lines on standard output, as they are in the matrix file.
+TEST_F(AnalysisCli, ValuesAreEscapedOnStandardOutputOnly) {
+    values("T1", {{{"A\n1", "K", "P\nQ\x02"}}, {{"A2", "K", "R"}}});
+    CliResult r = run({"stats", "T1", "K"});
+    EXPECT_EQ(r.out, "         1\tP\\nQ\\x02\t         1\t50.0000\t50.0000\n"
+                     "         2\tR\t         1\t50.0000\t100.0000\n");
+    r = run({"matrix", "T1", "K", "--kind", "word-document"});
+    EXPECT_EQ(r.out, "*\tA\\n1\tA2\nP\\nQ\\x02\t1\t0\nR\t0\t1\n");
+    r = run({"matrix", "T1", "K", "--kind", "cooccurrence"});
+    EXPECT_EQ(r.out, "*\tP\\nQ\\x02\tR\nP\\nQ\\x02\t1\t0\nR\t0\t1\n");
+    const auto file = dir / "m.txt";
+    ASSERT_EQ(run({"matrix", "T1", "K", "--kind", "cooccurrence", "-o", file.string()}).exit_code,
+              0);
+    EXPECT_EQ(read_file(file), "*\tP\nQ\x02\tR\r\nP\nQ\x02\t1\t0\r\nR\t0\t1\r\n");
+}
+
 TEST_F(AnalysisCli, MatrixToStandardOutputAndToAFile) {
     values("T1", {{{"A1", "K", "P"}},
                   {{"A2", "K", "P"}},

@@ -66,6 +66,30 @@ TEST_F(FormatsCli, AddListsTheNewFormatAndRefusesDuplicates) {
     r = cli({"format", "add", "Y", "--type", "xml"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_FALSE(cli({"formats"}).out.find("Y·") != std::string::npos);
+    // A "·" would make the entry ambiguous.
+    r = cli({"format", "add", "Y", "--full", "甲·乙", "--type", "<xml>"});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "格式名称或格式全称不应包含“·”！\n");
+    EXPECT_EQ(cli({"definitions", "Y"}).exit_code, 2);
+}
+
+// Every table output escapes alike: a format entry and a keyword with a line break, a tab,
+// a backslash or a control character stay one line, as project descriptions always did.
+TEST_F(FormatsCli, EveryListEscapesTheSameWay) {
+    ASSERT_EQ(
+        cli({"format", "add", "N\nL", "--full", "F\tx\\\x01\x7F", "--type", "<txt>"}).exit_code, 0);
+    EXPECT_NE(cli({"formats"}).out.find("N\\nL·F\\tx\\\\\\x01\\x7F·<txt>\n"), std::string::npos);
+    ASSERT_EQ(
+        cli({"definition", "add", "N\nL", "--keyword", "K\r\x1B", "--node1", "KW "}).exit_code, 0);
+    ASSERT_EQ(cli({"project", "add", "P1", "--format", "N\nL", "--description", "a\nb"}).exit_code,
+              0);
+    EXPECT_EQ(cli({"projects"}).out, "P1\tN\\nL\ta\\nb\n");
+    const auto keywords = cli({"keywords", "P1"}).out;
+    EXPECT_TRUE(keywords.ends_with("\nK\\r\\x1B\n第一作者\n")) << keywords;
+    // A missing format is told with one text everywhere.
+    EXPECT_EQ(cli({"definitions", "U"}).err, "不存在此格式类型：U\n");
+    EXPECT_EQ(cli({"project", "add", "P2", "--format", "NoSuch"}).err,
+              "不存在此格式类型：NoSuch\n");
 }
 
 TEST_F(FormatsCli, ModifyKeepsBuiltInNamesAndRefusesFormatsInUse) {

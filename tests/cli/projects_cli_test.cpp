@@ -72,6 +72,35 @@ TEST_F(ProjectsCli, DocumentCommandsAskForYesBeforeReplacingOrRemoving) {
     EXPECT_EQ(run({"doc", "remove", "A1", "x", "--yes"}).exit_code, 1);
 }
 
+// Replacing a registered copy: --yes clears its values, --yes --keep-values keeps them
+// (the window's Yes to replacing, then No to clearing).
+TEST_F(ProjectsCli, ReplacingACopyKeepsOrClearsItsValues) {
+    ASSERT_EQ(run({"project", "add", "W1", "--format", "WOS"}).exit_code, 0);
+    write_file(dir / "r.txt", "PT J\nAU Li M\nER\n");
+    ASSERT_EQ(run({"doc", "add", "W1", (dir / "r.txt").string()}).exit_code, 0);
+    ASSERT_EQ(run({"extract", "W1", "1"}).exit_code, 0);
+    ASSERT_EQ(run({"stats", "W1", "作者"}).exit_code, 0);
+
+    write_file(dir / "r.txt", "PT J\nAU Wu X\nER\n");
+    auto r = run({"doc", "add", "W1", (dir / "r.txt").string(), "--keep-values"});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "已存在同名文件，是否覆盖？\n");
+    r = run({"doc", "add", "W1", (dir / "r.txt").string(), "--yes", "--keep-values"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(read_file(home / "W1" / "r.txt"), "PT J\nAU Wu X\nER\n");
+    EXPECT_EQ(run({"values", "W1", "1", "作者"}).out, "0000000001\tLi M\n");
+    EXPECT_EQ(run({"show-stats", "W1", "作者"}).out,
+              "         1\tLi M\t         1\t100.0000\t100.0000\n");
+
+    write_file(dir / "r.txt", "PT J\nAU Zhou Q\nER\n");
+    r = run({"doc", "add", "W1", (dir / "r.txt").string(), "--yes"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(read_file(home / "W1" / "r.txt"), "PT J\nAU Zhou Q\nER\n");
+    EXPECT_EQ(run({"values", "W1", "1", "作者"}).out, "");
+    EXPECT_EQ(run({"show-stats", "W1", "作者"}).out, "");
+    EXPECT_EQ(run({"docs", "W1"}).out, "1\tr.txt\t\n");
+}
+
 TEST_F(ProjectsCli, ProjectDeleteNeedsYesAndRemovesTheFolder) {
     ASSERT_EQ(run({"project", "add", "A1", "--format", "cnki"}).exit_code, 0);
     write_file(home / "A1" / ".hidden", "h");
