@@ -1,6 +1,7 @@
 // lumacite [--home DIR] [--no-splash]: the desktop program. The splash is also skipped
 // when the environment variable LUMACITE_NO_SPLASH is set.
 #include "app/qt_prompter.h"
+#include "app/translations.h"
 #include "app/zhu.h"
 #include "messages.h"
 #include "store/catalogue.h"
@@ -17,6 +18,7 @@ using namespace lumacite;
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(msg::application_title));
+    app::install_qt_translations(app);
     QFont font = QApplication::font();
     font.setFamilies({QStringLiteral("SimSun"), QString::fromUtf8("宋体"),
                       QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});

@@ -8,6 +8,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -32,6 +35,7 @@ struct SeenBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton default_button = QMessageBox::NoButton;
+    QStringList button_texts; // in the order Yes, No, OK, Cancel, of those shown
 };
 
 // Runs `ask` while a watcher inspects the box it opens; returns what was seen.
@@ -54,6 +58,12 @@ SeenBox inspect(Ask ask, QMessageBox::StandardButton press = QMessageBox::NoButt
         result.buttons = box->standardButtons();
         if (auto* d = box->defaultButton()) {
             result.default_button = box->standardButton(d);
+        }
+        for (const auto b :
+             {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok, QMessageBox::Cancel}) {
+            if (auto* shown = box->button(b)) {
+                result.button_texts << shown->text();
+            }
         }
         if (press != QMessageBox::NoButton) {
             box->button(press)->click();
@@ -102,6 +112,34 @@ TEST(QtPrompter, QuestionsDefaultToTheNegativeButton) {
     EXPECT_FALSE(answer);
     inspect([&] { answer = p.ask_ok_cancel("确认删除？"); }, QMessageBox::Ok);
     EXPECT_TRUE(answer);
+}
+
+// Qt's own Chinese translations are loaded: the buttons of every question and the
+// standard file chooser speak the interface's language.
+TEST(QtPrompter, StandardButtonsAndFileChooserAreChinese) {
+    QtPrompter p;
+    auto seen = inspect([&] { p.ask_yes_no("?"); });
+    EXPECT_EQ(seen.button_texts, (QStringList{qs("是(&Y)"), qs("否(&N)")}));
+    seen = inspect([&] { p.ask_ok_cancel("?"); });
+    EXPECT_EQ(seen.button_texts, (QStringList{qs("确定"), qs("取消")}));
+    seen = inspect([&] { p.inform("!"); });
+    EXPECT_EQ(seen.button_texts, QStringList{qs("确定")});
+
+    QStringList labels;
+    QTimer::singleShot(0, [&] {
+        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(chooser, nullptr);
+        for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"}) {
+            auto* label = chooser->findChild<QLabel*>(QString::fromLatin1(name));
+            labels << (label != nullptr ? label->text() : QString());
+        }
+        auto* buttons = chooser->findChild<QDialogButtonBox*>();
+        labels << buttons->button(QDialogButtonBox::Open)->text();
+        chooser->reject();
+    });
+    EXPECT_FALSE(p.choose_open_file("选择文献文档文件：", "TXT(*.txt)").has_value());
+    EXPECT_EQ(labels, (QStringList{qs("查找范围："), qs("文件名称(&N)："), qs("文件类型："),
+                                   qs("打开(&O)")}));
 }
 
 TEST(ScriptedPrompter, RecordsEveryCallAndAnswersFromTheQueue) {
