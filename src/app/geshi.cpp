@@ -1,10 +1,11 @@
 #include "app/geshi.h"
 
+#include "app/enter_as_tab.h"
+
 #include "messages.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 
 namespace lumacite::app {
 
@@ -73,10 +74,7 @@ TForm_geshi::TForm_geshi(Mode mode, Prompter& prompter, Command command, QWidget
     setTabOrder(RadioButton1, RadioButton2);
     setTabOrder(RadioButton2, Button1);
     setTabOrder(Button1, Button2);
-    for (QWidget* w : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2),
-                       static_cast<QWidget*>(RadioButton1), static_cast<QWidget*>(RadioButton2)}) {
-        w->installEventFilter(this);
-    }
+    enter_as_tab({Edit1, Edit2, RadioButton1, RadioButton2});
     connect(Button1, &QPushButton::clicked, this, &TForm_geshi::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     Edit1->setFocus();
@@ -105,17 +103,6 @@ void TForm_geshi::Button1Click() {
         return;
     }
     accept();
-}
-
-bool TForm_geshi::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace lumacite::app

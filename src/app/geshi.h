@@ -46,9 +46,6 @@ public:
 public slots:
     void Button1Click();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     Prompter& prompter_;
     Command command_;

@@ -1,11 +1,12 @@
 #include "app/jiedian.h"
 
+#include "app/enter_as_tab.h"
+
 #include "app/geshi.h"
 #include "messages.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -92,14 +93,13 @@ TForm_jiedian::TForm_jiedian(const formats::DefinitionForm& form, Prompter& prom
     RadioButton[static_cast<std::size_t>(method - 1)]->setChecked(true);
     Edit1->setEnabled(form.name_enabled);
 
-    Edit1->installEventFilter(this);
+    enter_as_tab({Edit1, Edit_fenge});
     for (auto* e : Edit_jiedian) {
-        e->installEventFilter(this);
+        enter_as_tab({e});
     }
     for (auto* r : RadioButton) {
-        r->installEventFilter(this);
+        enter_as_tab({r});
     }
-    Edit_fenge->installEventFilter(this);
     connect(Button1, &QPushButton::clicked, this, &TForm_jiedian::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     (form.name_enabled ? Edit1 : Edit_jiedian[0])->setFocus();
@@ -128,17 +128,6 @@ void TForm_jiedian::Button1Click() {
         return;
     }
     accept();
-}
-
-bool TForm_jiedian::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace lumacite::app

@@ -1,5 +1,6 @@
 #include "app/zhu.h"
 
+#include "app/enter_as_tab.h"
 #include "app/zhu0.h"
 #include "formats/format_entry.h"
 #include "messages.h"
@@ -65,9 +66,10 @@ QTableView* make_grid(QWidget* parent, const char* name, QAbstractItemModel* mod
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
     g->setSelectionBehavior(QAbstractItemView::SelectRows);
     g->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The row numbers: the column is as wide as the numbers shown need.
     g->verticalHeader()->setDefaultSectionSize(18);
-    g->verticalHeader()->setFixedWidth(12);
     g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    g->verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
     g->setWordWrap(false);
     if (auto* table = qobject_cast<TableModel*>(model)) {
         (void)table;
@@ -487,6 +489,9 @@ QWidget* TForm_zhu::build_stats_page() {
                                    this);
     DBGrid5_model->set_bold_titles(true);
     DBGrid5 = make_grid(page, "DBGrid5", DBGrid5_model);
+    // The value column gives up width so that the counts and percentages stay in view at
+    // the window's default size; it takes what the other columns leave.
+    DBGrid5->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     DBGrid5->setToolTip(qs("在某行统计结果上点击鼠标右键可获取导出菜单"));
     DBGrid5->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(DBGrid5, 1);
@@ -582,7 +587,8 @@ void TForm_zhu::connect_handlers() {
     connect(SpeedButton_tuichu, &QToolButton::clicked, this, &QWidget::close);
 
     // Enter moves on like Tab; leaving a field runs its exit handler.
-    for (QWidget* w : std::initializer_list<QWidget*>{Edit1, ComboBox_geshi_2, Memo1, Edit2}) {
+    enter_as_tab({Edit1, ComboBox_geshi_2, Memo1, Edit2});
+    for (QWidget* w : std::initializer_list<QWidget*>{Edit1, Memo1, Edit2}) {
         w->installEventFilter(this);
     }
 
@@ -627,7 +633,8 @@ void TForm_zhu::connect_handlers() {
     connect(MenuItem8, &QAction::triggered, this, &TForm_zhu::MenuItem8Click);
 
     // 统计
-    connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TForm_zhu::ComboBox3Change);
+    // Choosing an entry runs the handler even when it is the entry already shown.
+    connect(ComboBox3, &QComboBox::activated, this, &TForm_zhu::ComboBox3Change);
     connect(SpeedButton11, &QToolButton::clicked, this, &TForm_zhu::SpeedButton11Click);
     connect(SpeedButton12, &QToolButton::clicked, this, &TForm_zhu::SpeedButton12Click);
     connect(DBGrid5, &QWidget::customContextMenuRequested, this,
@@ -636,7 +643,7 @@ void TForm_zhu::connect_handlers() {
     connect(excel1, &QAction::triggered, this, &TForm_zhu::excel1Click);
 
     // 矩阵
-    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm_zhu::ComboBox2Change);
+    connect(ComboBox2, &QComboBox::activated, this, &TForm_zhu::ComboBox2Change);
     connect(SpeedButton7, &QToolButton::clicked, this, &TForm_zhu::SpeedButton7Click);
     connect(SpeedButton8, &QToolButton::clicked, this, &TForm_zhu::SpeedButton8Click);
     connect(StringGrid2, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -732,15 +739,7 @@ void TForm_zhu::hot_spot_click(int n) {
 }
 
 bool TForm_zhu::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            // Enter types nothing and moves the focus exactly as the Tab key would.
-            QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, key->modifiers() & ~Qt::KeypadModifier);
-            QApplication::sendEvent(watched, &tab);
-            return true;
-        }
-    } else if (event->type() == QEvent::FocusOut) {
+    if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // Switching to another window or a pop-up is not leaving the field.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {

@@ -151,6 +151,12 @@ TEST_F(AdminPage, AddFormatValidatesInTheDialogAndAppendsTheEntry) {
         EXPECT_EQ(d.focusWidget(), d.Edit2);
         QApplication::sendEvent(d.Edit2, &enter);
         EXPECT_EQ(d.focusWidget(), d.RadioButton1);
+        // Shift+Enter moves back as Shift+Tab does.
+        QKeyEvent back(QEvent::KeyPress, Qt::Key_Return, Qt::ShiftModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(d.RadioButton1, &back);
+        EXPECT_EQ(d.focusWidget(), d.Edit2);
+        QApplication::sendEvent(d.Edit2, &back);
+        EXPECT_EQ(d.focusWidget(), d.Edit1);
         EXPECT_TRUE(prompter.calls().empty());
 
         d.Edit1->setText(QStringLiteral("  "));
@@ -276,6 +282,11 @@ TEST_F(AdminPage, AddKeywordToTxtFormatReusesThePlaceholderAfterCancel) {
         QApplication::sendEvent(d.Edit_jiedian[0], &enter);
         EXPECT_TRUE(d.isVisible());
         EXPECT_NE(d.focusWidget(), d.Edit_jiedian[0]);
+        QKeyEvent back(QEvent::KeyPress, Qt::Key_Return, Qt::ShiftModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(d.focusWidget(), &back);
+        EXPECT_EQ(d.focusWidget(), d.Edit_jiedian[0]);
+        QApplication::sendEvent(d.Edit_jiedian[0], &back);
+        EXPECT_EQ(d.focusWidget(), d.Edit1);
         EXPECT_EQ(d.Edit1->text(), QString());
         EXPECT_TRUE(prompter.calls().empty());
 

@@ -9,6 +9,7 @@
 #include "support/temp_dir.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPixmap>
 #include <QSignalSpy>
@@ -331,7 +332,8 @@ namespace {
 // and presses `key` there; returns the object name of the widget that has the focus
 // then. A fresh window each time keeps the fields' own exit handlers out of the way.
 std::string focus_after_key(const Home& home, int page, const char* field, int key,
-                            QString* text_after = nullptr) {
+                            QString* text_after = nullptr,
+                            Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     ScriptedPrompter prompter;
     auto w = home.open(prompter);
     w->show();
@@ -345,7 +347,7 @@ std::string focus_after_key(const Home& home, int page, const char* field, int k
     from->setFocus(Qt::OtherFocusReason);
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), from) << field;
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
     QApplication::sendEvent(from, &press);
     QApplication::processEvents();
     if (text_after != nullptr) {
@@ -373,7 +375,61 @@ TEST(MainWindowKeys, EnterMovesFocusLikeTab) {
         EXPECT_EQ(focus_after_key(home, page, field, Qt::Key_Return, &text), by_tab) << field;
         EXPECT_FALSE(text.contains(QLatin1Char('\n'))) << field;
         EXPECT_EQ(focus_after_key(home, page, field, Qt::Key_Enter), by_tab) << field;
+        // Shift+Enter moves back as Shift+Tab (Backtab with Shift held) does.
+        const std::string back =
+            focus_after_key(home, page, field, Qt::Key_Backtab, nullptr, Qt::ShiftModifier);
+        EXPECT_NE(back, by_tab) << field;
+        EXPECT_NE(back, field);
+        EXPECT_EQ(focus_after_key(home, page, field, Qt::Key_Return, &text, Qt::ShiftModifier),
+                  back)
+            << field;
+        EXPECT_FALSE(text.contains(QLatin1Char('\n'))) << field;
+        EXPECT_EQ(focus_after_key(home, page, field, Qt::Key_Enter, nullptr,
+                                  Qt::ShiftModifier | Qt::KeypadModifier),
+                  back)
+            << field;
     }
+}
+
+// ---- Grids ------------------------------------------------------------------------------
+
+// At the default 900 x 600 the row numbers of every data grid are whole, and the statistics
+// grid shows all its columns (the value column gives up width).
+TEST(MainWindowGrids, RowNumbersAreWholeAndStatisticsColumnsInView) {
+    Home home({{"P1", "WOS", ""}});
+    ScriptedPrompter prompter;
+    auto w = home.open(prompter);
+    w->show();
+    ASSERT_EQ(w->size(), QSize(900, 600));
+    const std::pair<QTableView*, TableModel*> grids[] = {{w->DBGrid1, w->DBGrid1_model},
+                                                         {w->DBGrid2, w->DBGrid2_model},
+                                                         {w->DBGrid3, w->DBGrid3_model},
+                                                         {w->DBGrid5, w->DBGrid5_model},
+                                                         {w->DBGrid6, w->DBGrid6_model}};
+    for (int page = 0; page < 5; ++page) {
+        w->Notebook1->setCurrentIndex(page); // every page laid out, guards aside
+        for (auto [grid, model] : grids) {
+            model->bind([] { return 120LL; }, [](long long, int) { return std::string("v"); });
+        }
+        QApplication::processEvents();
+    }
+    for (auto [grid, model] : grids) {
+        SCOPED_TRACE(grid->objectName().toStdString());
+        const QHeaderView* numbers = grid->verticalHeader();
+        EXPECT_GE(numbers->width(),
+                  numbers->fontMetrics().horizontalAdvance(QStringLiteral("120")) + 4);
+    }
+
+    w->Notebook1->setCurrentIndex(3);
+    QApplication::processEvents();
+    const QHeaderView* columns = w->DBGrid5->horizontalHeader();
+    const int visible = w->DBGrid5->viewport()->width();
+    EXPECT_EQ(columns->sectionSize(0), 60);
+    EXPECT_EQ(columns->sectionSize(2), 100);
+    EXPECT_EQ(columns->sectionSize(3), 80);
+    EXPECT_EQ(columns->sectionSize(4), 100);
+    EXPECT_GE(columns->sectionSize(1), 200);
+    EXPECT_LE(columns->sectionViewportPosition(4) + columns->sectionSize(4), visible);
 }
 
 // ---- Jobs started by the main window ----------------------------------------------------
