@@ -45,6 +45,25 @@ TEST_F(ExtractCli, ExtractsAFileEntryAndAsksBeforeReplacing) {
     EXPECT_EQ(run({"values", "W1", "1", "年代"}).out, "0000000001\t2001\n0000000002\t2002\n");
 }
 
+// Exports joined by hand: a UTF-8 file with one GBK record, and GBK records after a UTF-8
+// byte-order mark. Every line is read in its own encoding, and the characters GBK keeps in
+// its private-use area (FE51 here) survive the way into the value table and back.
+TEST_F(ExtractCli, MixedEncodingsAreReadLineByLine) {
+    ASSERT_EQ(run({"project", "add", "W1", "--format", "WOS"}).exit_code, 0);
+    const std::string gbk_record = "PT J\nTI \xB7\xCE\xB0\xA9\xD1\xD0\xBE\xBF\xFE\x51\nER\n";
+    write_file(dir / "a.txt", "PT J\nTI 中文标题\nER\n" + gbk_record);
+    write_file(dir / "b.txt", "\xEF\xBB\xBF" + gbk_record + "PT J\nTI 中文标题\nER\n");
+    for (const char* name : {"a.txt", "b.txt"}) {
+        ASSERT_EQ(run({"doc", "add", "W1", (dir / name).string()}).exit_code, 0);
+    }
+    ASSERT_EQ(run({"extract", "W1", "1"}).exit_code, 0);
+    ASSERT_EQ(run({"extract", "W1", "2"}).exit_code, 0);
+    EXPECT_EQ(run({"values", "W1", "1", "标题"}).out,
+              "0000000001\t中文标题\n0000000002\t肺癌研究\uE816\n");
+    EXPECT_EQ(run({"values", "W1", "2", "标题"}).out,
+              "0000000001\t肺癌研究\uE816\n0000000002\t中文标题\n");
+}
+
 TEST_F(ExtractCli, RefusalsAndUsage) {
     ASSERT_EQ(run({"project", "add", "W1", "--format", "WOS"}).exit_code, 0);
     std::filesystem::create_directory(dir / "recs");
