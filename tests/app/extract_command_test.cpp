@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 using namespace lumacite;
 using namespace lumacite::app;
@@ -138,24 +139,15 @@ TEST_F(ExtractCommand, MissingFileOrDirectoryIsRefusedWithoutJob) {
 // A file of an XML format that is not well-formed XML is told with the information icon
 // and gives no rows; the file after it in the directory is read.
 TEST_F(ExtractCommand, FileThatIsNotXmlIsANotice) {
-    w->catalogue->add_definition([] {
+    for (const auto& [name, node, flag] : {std::tuple{"<文章节点>", "Rec", 1}, {"标题", "T", 0}}) {
         store::Definition d;
         d.geshi = "自建XML";
         d.leixing = "<xml>";
-        d.guanjianzi = "<文章节点>";
-        d.jiedian[0] = "Rec";
-        d.yueding = 1;
-        return d;
-    }());
-    w->catalogue->add_definition([] {
-        store::Definition d;
-        d.geshi = "自建XML";
-        d.leixing = "<xml>";
-        d.guanjianzi = "标题";
-        d.jiedian[0] = "T";
-        d.yueding = 0;
-        return d;
-    }());
+        d.guanjianzi = name;
+        d.jiedian[0] = node;
+        d.yueding = flag;
+        w->catalogue->add_definition(d);
+    }
     TempDir xml;
     write_file(xml / "a.xml", "<S><Rec><T>a &nbsp; b</T></Rec></S>");
     write_file(xml / "b.xml", "<S><Rec><T>b</T></Rec></S>");
