@@ -108,7 +108,8 @@ TEST(XmlFile, WellFormedRarities) {
         "\"https://dtd.nlm.nih.gov/ncbi/pubmed/out/pubmed_190101.dtd\">\n"
         "<!-- export --><?page 1?>\n"
         "<S><Rec a='say \"hi\" > x'><T><![CDATA[a]]b<c>]]>&#x4E2D;&#25991;&amp;&lt;]&gt;</T>"
-        "</Rec><Rec><T>\xEF\xBC\x88全角\xEF\xBC\x89</T></Rec></S>\n<!-- end -->\n";
+        "</Rec><Rec><T>\xEF\xBC\x88全角\xEF\xBC\x89</T><作者 类型=\"第一\">王</作者></Rec></S>\n"
+        "<!-- end -->\n";
     const auto e = extract_text(xml, titles());
     EXPECT_EQ(e.outcome.kind, FileOutcome::Kind::done);
     EXPECT_EQ(e.rows, (Rows{{"0000000001", "标题", "a]]b<c>中文&<]>"},
