@@ -191,4 +191,46 @@ inline constexpr const char* matrix_no_format_type = "项目的格式没有关�
 // Command line only: the bounds leave out every value (the window then does nothing).
 inline constexpr const char* matrix_outside_bounds = "频次阈值范围内没有关键字段，矩阵未生成。";
 
+// ---- Networks ----------------------------------------------------------------------
+inline constexpr const char* network_tab = "网络图"; // tab caption and job kind
+inline constexpr const char* job_title_network = "网络图......";
+inline constexpr const char* network_step_title = "网络图......  "; // step \ 3
+inline constexpr const char* network_ask_suffix =
+    "”进行“网络图”生成？\r"; // after matrix_ask_prefix + k
+// Similarity measures, in the order of network::all_measures.
+inline constexpr const char* measure_captions[6] = {"原始共现", "关联强度", "余弦",
+                                                    "Jaccard",  "包含",     "等价"};
+inline constexpr const char* network_measure_label = "·相似度：";
+inline constexpr const char* network_min_weight_name = "最小权重"; // label: name + "："
+inline constexpr const char* network_resolution_name = "分辨率";
+inline constexpr const char* network_drop_isolated = "去除孤立点";
+inline constexpr const char* network_generate = "生成网络图";
+inline constexpr const char* network_save = "保存";
+// The save menu: the picture and the network files.
+inline constexpr const char* network_save_items[6] = {"图片（PNG）",    "图片（SVG）",
+                                                      "Pajek 网络文件", "VOSviewer 地图与网络文件",
+                                                      "GraphML 文件",   "CSV 节点与连线文件"};
+inline constexpr const char* network_save_filters[6] = {"PNG (*.png)",         "SVG (*.svg)",
+                                                        "Pajek (*.net)",       "VOSviewer (*.txt)",
+                                                        "GraphML (*.graphml)", "CSV (*.csv)"};
+inline constexpr const char* network_save_title = "命名或选择保存文件：";
+inline constexpr const char* network_none = "请首先生成网络图！\r";
+inline constexpr const char* network_bad_number = "请输入有效的数值："; // + field name
+inline constexpr const char* network_picture_failed = "无法保存图片："; // + path
+// Hovering a node: value, count, cluster, total link strength, one a line.
+inline constexpr const char* network_hover_value = "值：";
+inline constexpr const char* network_hover_count = "频次：";
+inline constexpr const char* network_hover_cluster = "聚类：";
+inline constexpr const char* network_hover_strength = "连接强度：";
+// Legend line: prefix + id + "（" + size + "）" + top values joined by "、".
+inline constexpr const char* network_legend_cluster = "聚类 ";
+// Double-click on a node: prefix + value + suffix.
+inline constexpr const char* network_report_prefix = "是否要导出“";
+inline constexpr const char* network_report_suffix = "”的文献信息？\r";
+// Command line only.
+inline constexpr const char* network_no_format_type =
+    "项目的格式没有关键字定义，无法生成网络图！\r";
+inline constexpr const char* network_outside_bounds = "频次阈值范围内没有关键字段，网络图未生成。";
+inline constexpr const char* network_igraph_failed = "网络计算失败：";
+
 } // namespace lumacite::msg

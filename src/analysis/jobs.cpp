@@ -136,4 +136,21 @@ bool run_matrix_job(store::Workspace& workspace, MatrixKind kind, const std::str
     return true;
 }
 
+std::optional<CooccurrenceData>
+read_cooccurrence(store::Workspace& workspace, const std::string& keyword,
+                  const std::string& format_type, std::span<const RankedValue> ranked,
+                  long long lower, long long upper, Progress& progress) {
+    const auto selected = select_values(ranked, lower, upper);
+    if (!selected) {
+        return std::nullopt;
+    }
+    const auto rows = source_rows(workspace, keyword, format_type);
+    const auto occurrences = select_occurrences(rows, keyword, format_type);
+    const auto matched = match_selected(occurrences, *selected);
+    CooccurrenceData out;
+    out.articles = count_distinct_articles(occurrences);
+    out.matrix = build_cooccurrence(*selected, matched, progress);
+    return out;
+}
+
 } // namespace lumacite::analysis

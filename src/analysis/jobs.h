@@ -58,4 +58,18 @@ bool run_matrix_job(store::Workspace& workspace, MatrixKind kind, const std::str
                     const std::string& format_type, std::span<const RankedValue> ranked,
                     long long lower, long long upper, MatrixResults& results, Progress& progress);
 
+// The co-occurrence matrix of the values within lower ≤ count ≤ upper, as the job "共现矩阵"
+// computes it, and the number of distinct articles that carry any value of the keyword.
+struct CooccurrenceData {
+    CooccurrenceMatrix matrix;
+    long long articles = 0;
+};
+
+// Reads the keyword's occurrences and builds the matrix without writing any table (temp
+// stays as it is). nullopt when the quick check of select_values fails.
+std::optional<CooccurrenceData>
+read_cooccurrence(store::Workspace& workspace, const std::string& keyword,
+                  const std::string& format_type, std::span<const RankedValue> ranked,
+                  long long lower, long long upper, Progress& progress);
+
 } // namespace lumacite::analysis

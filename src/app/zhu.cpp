@@ -141,6 +141,7 @@ TForm_zhu::TForm_zhu(std::filesystem::path folder, Prompter& prompter_, StartOpt
     register_job(msg::job_statistics, [this](TForm_zhuangtaitiao& d) { statistics_job(d); });
     register_job(msg::job_word_document, [this](TForm_zhuangtaitiao& d) { word_document_job(d); });
     register_job(msg::job_cooccurrence, [this](TForm_zhuangtaitiao& d) { cooccurrence_job(d); });
+    register_job(msg::network_tab, [this](TForm_zhuangtaitiao& d) { network_job(d); });
 
     // 1. The splash, shown modally until it closes.
     if (options.show_splash) {
@@ -570,10 +571,72 @@ QWidget* TForm_zhu::build_matrix_page() {
     t2->addWidget(StringGrid2);
     PageControl1->addTab(TabSheet1, qs(msg::job_word_document));
     PageControl1->addTab(TabSheet2, qs(msg::job_cooccurrence));
+    PageControl1->addTab(build_network_tab(), qs(msg::network_tab));
     layout->addWidget(PageControl1, 1);
     PopupMenu2 =
         make_menu(this, "PopupMenu2", &MenuItem1, "MenuItem1", &MenuItem3, "MenuItem3", false);
     return page;
+}
+
+QWidget* TForm_zhu::build_network_tab() {
+    TabSheet3 = new QWidget(PageControl1);
+    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
+    auto* layout = new QVBoxLayout(TabSheet3);
+    layout->setContentsMargins(0, 4, 0, 0);
+    auto* bar = new QHBoxLayout();
+    bar->addWidget(make_label(TabSheet3, msg::network_measure_label));
+    ComboBox_measure = make_list(TabSheet3, "ComboBox_measure");
+    ComboBox_measure->setMinimumContentsLength(6);
+    for (const char* caption : msg::measure_captions) {
+        ComboBox_measure->addItem(qs(caption));
+    }
+    ComboBox_measure->setCurrentIndex(0);
+    bar->addWidget(ComboBox_measure);
+    bar->addSpacing(8);
+    bar->addWidget(new QLabel(qs(msg::network_min_weight_name) + qs("："), TabSheet3));
+    Edit_min_weight = new QLineEdit(QStringLiteral("0"), TabSheet3);
+    Edit_min_weight->setObjectName(QStringLiteral("Edit_min_weight"));
+    bar->addWidget(Edit_min_weight);
+    bar->addWidget(new QLabel(qs(msg::network_resolution_name) + qs("："), TabSheet3));
+    Edit_resolution = new QLineEdit(QStringLiteral("1"), TabSheet3);
+    Edit_resolution->setObjectName(QStringLiteral("Edit_resolution"));
+    bar->addWidget(Edit_resolution);
+    for (QLineEdit* e : {Edit_min_weight, Edit_resolution}) {
+        e->setFixedWidth(56);
+        e->setMaxLength(12);
+    }
+    CheckBox_isolated = new QCheckBox(qs(msg::network_drop_isolated), TabSheet3);
+    CheckBox_isolated->setObjectName(QStringLiteral("CheckBox_isolated"));
+    bar->addWidget(CheckBox_isolated);
+    bar->addStretch(1);
+    SpeedButton_network =
+        make_button(TabSheet3, "SpeedButton_network", msg::network_generate, Qt::red);
+    SpeedButton_network_save =
+        make_button(TabSheet3, "SpeedButton_network_save", msg::network_save);
+    bar->addWidget(SpeedButton_network);
+    bar->addWidget(SpeedButton_network_save);
+    layout->addLayout(bar);
+
+    auto* body = new QHBoxLayout();
+    NetworkMap = new NetworkMapView(TabSheet3);
+    NetworkMap->setObjectName(QStringLiteral("NetworkMap"));
+    body->addWidget(NetworkMap, 1);
+    ListBox_clusters = new QListWidget(TabSheet3);
+    ListBox_clusters->setObjectName(QStringLiteral("ListBox_clusters"));
+    ListBox_clusters->setFixedWidth(190);
+    ListBox_clusters->setWordWrap(true);
+    body->addWidget(ListBox_clusters);
+    layout->addLayout(body, 1);
+
+    PopupMenu_network_save = new QMenu(this);
+    PopupMenu_network_save->setObjectName(QStringLiteral("PopupMenu_network_save"));
+    for (int i = 0; i < 6; ++i) {
+        network_save_actions[i] = PopupMenu_network_save->addAction(qs(msg::network_save_items[i]));
+        if (i == 1) {
+            PopupMenu_network_save->addSeparator();
+        }
+    }
+    return TabSheet3;
 }
 
 void TForm_zhu::connect_handlers() {
@@ -651,6 +714,20 @@ void TForm_zhu::connect_handlers() {
     });
     connect(MenuItem1, &QAction::triggered, this, &TForm_zhu::MenuItem1Click);
     connect(MenuItem3, &QAction::triggered, this, &TForm_zhu::MenuItem3Click);
+    // The matrix export has nothing to write on the network tab; the tab saves its own way.
+    connect(PageControl1, &QTabWidget::currentChanged, this,
+            [this](int index) { SpeedButton8->setEnabled(index != 2); });
+
+    // 网络图
+    connect(SpeedButton_network, &QToolButton::clicked, this, &TForm_zhu::SpeedButton_networkClick);
+    connect(SpeedButton_network_save, &QToolButton::clicked, this, [this] {
+        PopupMenu_network_save->popup(
+            SpeedButton_network_save->mapToGlobal(QPoint(0, SpeedButton_network_save->height())));
+    });
+    for (int i = 0; i < 6; ++i) {
+        connect(network_save_actions[i], &QAction::triggered, this, [this, i] { network_save(i); });
+    }
+    connect(NetworkMap, &NetworkMapView::nodeDoubleClicked, this, &TForm_zhu::NetworkMapDblClick);
 }
 
 // ---- Geometry -----------------------------------------------------------------------

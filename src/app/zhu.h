@@ -6,21 +6,25 @@
 // Construction and navigation live in zhu.cpp. Each page's command handlers live in a
 // file of their own: zhu_admin.cpp (formats and keyword definitions), zhu_projects.cpp
 // (projects), zhu_documents.cpp (document list), zhu_extract.cpp (extraction, values
-// browser, article basket), zhu_stats.cpp (statistics), zhu_matrix.cpp (matrices). Every
+// browser, article basket), zhu_stats.cpp (statistics), zhu_matrix.cpp (matrices),
+// zhu_network.cpp (the network map of the matrix page). Every
 // button, list and menu item is connected to its handler by the constructor.
 #pragma once
 
 #include "analysis/jobs.h"
 #include "app/matrix_grid_model.h"
+#include "app/network_map_view.h"
 #include "app/prompter.h"
 #include "app/table_model.h"
 #include "app/up_down.h"
 #include "app/zhuangtaitiao.h"
+#include "network/network.h"
 #include "store/catalogue.h"
 #include "store/settings.h"
 #include "store/workspace.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +40,7 @@
 #include <QToolButton>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -124,6 +129,22 @@ public:
     void word_document_job(TForm_zhuangtaitiao& dialog);
     void cooccurrence_job(TForm_zhuangtaitiao& dialog);
     void matrix_job(TForm_zhuangtaitiao& dialog, analysis::MatrixKind kind);
+    void network_job(TForm_zhuangtaitiao& dialog);
+
+    // The statistics rows of Query_tongji as the matrices and the network read them.
+    std::vector<analysis::RankedValue> ranked_rows() const;
+    // The network settings of the 网络图 tab; refuses ("请输入有效的数值：" + caption) and
+    // gives nullopt when the minimum weight or the resolution is not a valid number.
+    std::optional<network::Options> network_options();
+    // The settings of the network job about to run.
+    network::Options network_request;
+    // The keyword of the network shown.
+    std::string network_keyword;
+
+    // The article report of a value (the articles that carry it), offered by a double-click
+    // on the network map once the user agrees: keyword and value. Set by the article
+    // information export; nothing happens while it is empty.
+    std::function<void(const std::string& keyword, const std::string& value)> value_report;
 
     // ---- Frame ---------------------------------------------------------------------
     QWidget* Panel_left;
@@ -219,6 +240,18 @@ public:
     QMenu* PopupMenu2;
     QAction* MenuItem1; // 导出至txt文本
     QAction* MenuItem3; // 导出至excel
+    // Tab 网络图: the network of the same keyword and bounds.
+    QWidget* TabSheet3;
+    QComboBox* ComboBox_measure;           // "·相似度：", the six measures
+    QLineEdit* Edit_min_weight;            // "最小权重：", 0 keeps every co-occurring pair
+    QLineEdit* Edit_resolution;            // "分辨率：", 1 by default
+    QCheckBox* CheckBox_isolated;          // "去除孤立点"
+    QToolButton* SpeedButton_network;      // 生成网络图
+    QToolButton* SpeedButton_network_save; // 保存 (pops up PopupMenu_network_save)
+    QMenu* PopupMenu_network_save;
+    QAction* network_save_actions[6]; // PNG, SVG, Pajek, VOSviewer, GraphML, CSV
+    NetworkMapView* NetworkMap;
+    QListWidget* ListBox_clusters; // the legend: one line per cluster
 
 public slots:
     // ---- Navigation (zhu.cpp) ------------------------------------------------------
@@ -280,6 +313,12 @@ public slots:
     void MenuItem1Click();
     void MenuItem3Click();
 
+    // ---- 网络图 (zhu_network.cpp) ------------------------------------------------------
+    void SpeedButton_networkClick();
+    // Item 0 … 5 of the save menu: PNG, SVG, Pajek, VOSviewer, GraphML, CSV.
+    void network_save(int item);
+    void NetworkMapDblClick(int node);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -291,6 +330,7 @@ private:
     QWidget* build_extract_page();
     QWidget* build_stats_page();
     QWidget* build_matrix_page();
+    QWidget* build_network_tab();
     void connect_handlers();
     void restore_geometry();
     void show_page(int index);

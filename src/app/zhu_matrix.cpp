@@ -44,6 +44,10 @@ void TForm_zhu::ComboBox2Change(int) {
 }
 
 void TForm_zhu::SpeedButton7Click() {
+    if (PageControl1->currentIndex() == 2) {
+        SpeedButton_networkClick(); // 生成 on the network tab generates the network
+        return;
+    }
     if (!project_with_number() || ComboBox2->currentIndex() < 0) {
         return;
     }
@@ -68,11 +72,7 @@ void TForm_zhu::matrix_job(TForm_zhuangtaitiao& dialog, analysis::MatrixKind kin
     if (ws == nullptr) {
         return;
     }
-    std::vector<analysis::RankedValue> ranked;
-    ranked.reserve(tongji_rows.size());
-    for (const auto& r : tongji_rows) {
-        ranked.push_back({r.zhi, analysis::parse_count(r.cishu)});
-    }
+    const std::vector<analysis::RankedValue> ranked = ranked_rows();
     // Built aside, so the grid keeps showing the old matrix until the new one is whole.
     analysis::MatrixResults fresh;
     try {
@@ -97,6 +97,15 @@ void TForm_zhu::matrix_job(TForm_zhuangtaitiao& dialog, analysis::MatrixKind kin
         ListBox_gongxian = matrices.cooccurrence_lines();
         StringGrid2_cells->show(&*matrices.cooccurrence);
     }
+}
+
+std::vector<analysis::RankedValue> TForm_zhu::ranked_rows() const {
+    std::vector<analysis::RankedValue> ranked;
+    ranked.reserve(tongji_rows.size());
+    for (const auto& r : tongji_rows) {
+        ranked.push_back({r.zhi, analysis::parse_count(r.cishu)});
+    }
+    return ranked;
 }
 
 void TForm_zhu::word_document_job(TForm_zhuangtaitiao& dialog) {

@@ -1,6 +1,8 @@
 #include "cli/cli.h"
 
+#include "analysis/analysis.h"
 #include "messages.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <ostream>
@@ -77,6 +79,31 @@ store::Catalogue& Context::catalogue() {
         }
     }
     return *catalogue_;
+}
+
+BoundProject bind_project_with_type(Context& ctx, const std::string& number) {
+    const auto project = ctx.catalogue().find_project(number);
+    if (!project || text::trim(number).empty()) {
+        throw Refusal(msg::choose_project_first);
+    }
+    const std::string type = ctx.catalogue().format_type(project->geshi);
+    try {
+        return {store::Workspace::bind(ctx.home, number), type};
+    } catch (const std::exception& e) {
+        throw Failure(e.what());
+    }
+}
+
+long long bound_value(const std::optional<std::string>& text, const char* name,
+                      long long fallback) {
+    if (!text) {
+        return fallback;
+    }
+    if (text->empty() || text->size() > 18 ||
+        text->find_first_not_of("0123456789") != std::string::npos) {
+        throw UsageError(std::string(name) + " needs a whole number, not \"" + *text + "\"");
+    }
+    return analysis::parse_bound(*text);
 }
 
 std::vector<Command>& commands() {

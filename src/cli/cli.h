@@ -3,6 +3,7 @@
 #pragma once
 
 #include "store/catalogue.h"
+#include "store/workspace.h"
 
 #include <filesystem>
 #include <functional>
@@ -77,6 +78,19 @@ std::vector<Command>& commands();
 struct CommandRegistration {
     explicit CommandRegistration(Command c) { commands().push_back(std::move(c)); }
 };
+
+// A project named on the command line, bound to its workspace, with its format type.
+struct BoundProject {
+    store::Workspace workspace;
+    std::string format_type;
+};
+// Refusal (msg::choose_project_first) when the project does not exist, Failure when its
+// tables cannot be opened.
+BoundProject bind_project_with_type(Context& ctx, const std::string& number);
+
+// A count bound given on the command line: digits only (UsageError naming `name`
+// otherwise); `fallback` when not given.
+long long bound_value(const std::optional<std::string>& text, const char* name, long long fallback);
 
 // A cell of table output: a tab, line feed, carriage return or backslash is written as
 // \t, \n, \r or \\, any other control character (U+0000-001F, U+007F) as \xHH, so that

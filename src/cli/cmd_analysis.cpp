@@ -9,41 +9,10 @@
 namespace lumacite::cli {
 namespace {
 
-struct Bound {
-    store::Workspace workspace;
-    std::string format_type;
-};
-
-Bound bind_project(Context& ctx, const std::string& number) {
-    const auto project = ctx.catalogue().find_project(number);
-    if (!project || text::trim(number).empty()) {
-        throw Refusal(msg::choose_project_first);
-    }
-    const std::string type = ctx.catalogue().format_type(project->geshi);
-    try {
-        return {store::Workspace::bind(ctx.home, number), type};
-    } catch (const std::exception& e) {
-        throw Failure(e.what());
-    }
-}
-
 void print_statistics(Context& ctx, store::Workspace& ws, const std::string& keyword) {
     for (const auto& r : ws.statistics(keyword)) {
         write_tsv(ctx.out, {r.xuhao, r.zhi, r.cishu, r.baifenbi, r.leijibi});
     }
-}
-
-// A bound given on the command line: digits only; `fallback` when not given.
-long long bound_value(const std::optional<std::string>& text, const char* name,
-                      long long fallback) {
-    if (!text) {
-        return fallback;
-    }
-    if (text->empty() || text->size() > 18 ||
-        text->find_first_not_of("0123456789") != std::string::npos) {
-        throw UsageError(std::string(name) + " needs a whole number, not \"" + *text + "\"");
-    }
-    return analysis::parse_bound(*text);
 }
 
 void stats(Context& ctx, Args& args) {
@@ -51,7 +20,7 @@ void stats(Context& ctx, Args& args) {
     const std::string number = args.positional("NUMBER");
     const std::string keyword = args.positional("KEYWORD");
     args.finish();
-    auto [ws, type] = bind_project(ctx, number);
+    auto [ws, type] = bind_project_with_type(ctx, number);
     if (text::trim_view(type).empty()) {
         throw Refusal(msg::stats_no_format_type);
     }
@@ -78,7 +47,7 @@ void show_stats(Context& ctx, Args& args) {
     const std::string number = args.positional("NUMBER");
     const std::string keyword = args.positional("KEYWORD");
     args.finish();
-    auto bound = bind_project(ctx, number);
+    auto bound = bind_project_with_type(ctx, number);
     print_statistics(ctx, bound.workspace, keyword);
 }
 
@@ -98,7 +67,7 @@ void matrix(Context& ctx, Args& args) {
     bound_value(lower_text, "--min", 0);
     bound_value(upper_text, "--max", 0);
 
-    auto [ws, type] = bind_project(ctx, number);
+    auto [ws, type] = bind_project_with_type(ctx, number);
     if (text::trim_view(type).empty()) {
         throw Refusal(msg::matrix_no_format_type);
     }

@@ -1,0 +1,136 @@
+#include "app/network_map_view.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumacite::app {
+
+NetworkMapView::NetworkMapView(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 150);
+    view_.size = QSizeF(size());
+}
+
+void NetworkMapView::show_network(std::unique_ptr<map::NetworkMap> map) {
+    map_ = std::move(map);
+    view_.zoom = 1;
+    view_.centre = QPointF(0.5, 0.5);
+    selected_ = -1;
+    update();
+}
+
+void NetworkMapView::select(int node) {
+    const int count = map_ ? static_cast<int>(map_->network().nodes.size()) : 0;
+    selected_ = node >= 0 && node < count ? node : -1;
+    update();
+}
+
+void NetworkMapView::zoom_at(QPointF at, double factor) {
+    const QPointF fixed = view_.to_map(at);
+    view_.zoom = std::clamp(view_.zoom * factor, 1.0, 64.0);
+    const double s = view_.scale();
+    view_.centre = QPointF(fixed.x() - (at.x() - view_.size.width() / 2) / s,
+                           fixed.y() - (at.y() - view_.size.height() / 2) / s);
+    update();
+}
+
+void NetworkMapView::pan_by(QPointF distance) {
+    const double s = view_.scale();
+    view_.centre -= QPointF(distance.x() / s, distance.y() / s);
+    update();
+}
+
+bool NetworkMapView::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int node = map_ ? map_->node_at(help->pos(), view_) : -1;
+        if (node >= 0) {
+            QToolTip::showText(help->globalPos(),
+                               map::node_tooltip(map_->network(), static_cast<std::size_t>(node)),
+                               this);
+        } else {
+            QToolTip::hideText();
+            event->ignore();
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void NetworkMapView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (!map_) {
+        painter.fillRect(rect(), Qt::white);
+        return;
+    }
+    map_->paint(painter, view_, {selected_, false});
+}
+
+void NetworkMapView::resizeEvent(QResizeEvent* event) {
+    view_.size = QSizeF(size());
+    QWidget::resizeEvent(event);
+}
+
+void NetworkMapView::wheelEvent(QWheelEvent* event) {
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps != 0) {
+        zoom_at(event->position(), std::pow(1.25, steps));
+    }
+    event->accept();
+}
+
+void NetworkMapView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressed_ = true;
+        dragged_ = false;
+        press_at_ = last_at_ = event->position();
+    }
+}
+
+void NetworkMapView::mouseMoveEvent(QMouseEvent* event) {
+    if (!pressed_) {
+        return;
+    }
+    const QPointF at = event->position();
+    if (!dragged_ && (at - press_at_).manhattanLength() >= 4) {
+        dragged_ = true;
+        setCursor(Qt::ClosedHandCursor);
+    }
+    if (dragged_) {
+        pan_by(at - last_at_);
+        last_at_ = at;
+    }
+}
+
+void NetworkMapView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !pressed_) {
+        return;
+    }
+    pressed_ = false;
+    if (dragged_) {
+        unsetCursor();
+        return;
+    }
+    // A click: the node under the pointer is selected, a click beside every node clears.
+    select(map_ ? map_->node_at(event->position(), view_) : -1);
+}
+
+void NetworkMapView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !map_) {
+        return;
+    }
+    const int node = map_->node_at(event->position(), view_);
+    if (node >= 0) {
+        select(node);
+        emit nodeDoubleClicked(node);
+    }
+}
+
+} // namespace lumacite::app

@@ -1,0 +1,56 @@
+// The network map of page 矩阵: draws a prepared network (map::NetworkMap) in one pass,
+// zooms with the wheel around the pointer, pans by dragging, shows a node's value, count,
+// cluster and link strength on hover, highlights a node's neighbours on a click and reports
+// a double-click on a node.
+#pragma once
+
+#include "map/network_map.h"
+
+#include <QWidget>
+
+#include <memory>
+
+namespace lumacite::app {
+
+class NetworkMapView : public QWidget {
+    Q_OBJECT
+public:
+    explicit NetworkMapView(QWidget* parent = nullptr);
+
+    // Shows a network with the whole map in view and nothing selected; null empties the view.
+    void show_network(std::unique_ptr<map::NetworkMap> map);
+    const map::NetworkMap* network_map() const { return map_.get(); }
+
+    const map::View& view() const { return view_; }
+    int selected() const { return selected_; }
+    // Selects a node (its neighbours stand out); -1 clears the selection.
+    void select(int node);
+    // Multiplies the zoom, keeping the map point under `at` where it is (1 … 64).
+    void zoom_at(QPointF at, double factor);
+    // Moves the map by a distance in pixels.
+    void pan_by(QPointF distance);
+
+signals:
+    void nodeDoubleClicked(int node);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    std::unique_ptr<map::NetworkMap> map_;
+    map::View view_;
+    int selected_ = -1;
+    bool pressed_ = false;
+    bool dragged_ = false;
+    QPointF press_at_;
+    QPointF last_at_;
+};
+
+} // namespace lumacite::app
