@@ -15,7 +15,12 @@ NetworkMapView::NetworkMapView(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 150);
-    view_.size = QSizeF(size());
+}
+
+map::View NetworkMapView::view() const {
+    map::View v = view_;
+    v.size = QSizeF(size());
+    return v;
 }
 
 void NetworkMapView::show_network(std::unique_ptr<map::NetworkMap> map) {
@@ -33,16 +38,18 @@ void NetworkMapView::select(int node) {
 }
 
 void NetworkMapView::zoom_at(QPointF at, double factor) {
-    const QPointF fixed = view_.to_map(at);
-    view_.zoom = std::clamp(view_.zoom * factor, 1.0, 64.0);
-    const double s = view_.scale();
-    view_.centre = QPointF(fixed.x() - (at.x() - view_.size.width() / 2) / s,
-                           fixed.y() - (at.y() - view_.size.height() / 2) / s);
+    map::View v = view();
+    const QPointF fixed = v.to_map(at);
+    v.zoom = std::clamp(v.zoom * factor, 1.0, 64.0);
+    const double s = v.scale();
+    view_.zoom = v.zoom;
+    view_.centre = QPointF(fixed.x() - (at.x() - v.size.width() / 2) / s,
+                           fixed.y() - (at.y() - v.size.height() / 2) / s);
     update();
 }
 
 void NetworkMapView::pan_by(QPointF distance) {
-    const double s = view_.scale();
+    const double s = view().scale();
     view_.centre -= QPointF(distance.x() / s, distance.y() / s);
     update();
 }
@@ -50,7 +57,7 @@ void NetworkMapView::pan_by(QPointF distance) {
 bool NetworkMapView::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        const int node = map_ ? map_->node_at(help->pos(), view_) : -1;
+        const int node = map_ ? map_->node_at(help->pos(), view()) : -1;
         if (node >= 0) {
             QToolTip::showText(help->globalPos(),
                                map::node_tooltip(map_->network(), static_cast<std::size_t>(node)),
@@ -70,12 +77,7 @@ void NetworkMapView::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    map_->paint(painter, view_, {selected_, false});
-}
-
-void NetworkMapView::resizeEvent(QResizeEvent* event) {
-    view_.size = QSizeF(size());
-    QWidget::resizeEvent(event);
+    map_->paint(painter, view(), {selected_, false});
 }
 
 void NetworkMapView::wheelEvent(QWheelEvent* event) {
@@ -119,14 +121,14 @@ void NetworkMapView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     // A click: the node under the pointer is selected, a click beside every node clears.
-    select(map_ ? map_->node_at(event->position(), view_) : -1);
+    select(map_ ? map_->node_at(event->position(), view()) : -1);
 }
 
 void NetworkMapView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !map_) {
         return;
     }
-    const int node = map_->node_at(event->position(), view_);
+    const int node = map_->node_at(event->position(), view());
     if (node >= 0) {
         select(node);
         emit nodeDoubleClicked(node);

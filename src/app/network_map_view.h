@@ -21,7 +21,8 @@ public:
     void show_network(std::unique_ptr<map::NetworkMap> map);
     const map::NetworkMap* network_map() const { return map_.get(); }
 
-    const map::View& view() const { return view_; }
+    // The view as drawn now: zoom and centre, the widget's size.
+    map::View view() const;
     int selected() const { return selected_; }
     // Selects a node (its neighbours stand out); -1 clears the selection.
     void select(int node);
@@ -36,7 +37,6 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -45,7 +45,7 @@ protected:
 
 private:
     std::unique_ptr<map::NetworkMap> map_;
-    map::View view_;
+    map::View view_; // zoom and centre; the size is the widget's
     int selected_ = -1;
     bool pressed_ = false;
     bool dragged_ = false;

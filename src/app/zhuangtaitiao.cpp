@@ -84,8 +84,8 @@ void TForm_zhuangtaitiao::Button1Click() {
     if (!format_type_ || text::trim(format_type_()).empty()) {
         return;
     }
-    for (const char* job :
-         {msg::job_word_document, msg::job_cooccurrence, msg::job_extract, msg::job_statistics}) {
+    for (const char* job : {msg::job_word_document, msg::job_cooccurrence, msg::job_extract,
+                            msg::job_statistics, msg::network_tab}) {
         if (kind() != job) {
             continue;
         }

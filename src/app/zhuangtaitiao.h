@@ -30,7 +30,7 @@ class TForm_zhuangtaitiao : public QDialog, public Progress {
     Q_OBJECT
 public:
     // `format_type` gives the selected project's format type (empty: no job runs);
-    // `bodies` maps job kinds ("词篇矩阵", "共现矩阵", "提取", "统计") to their bodies.
+    // `bodies` maps job kinds ("词篇矩阵", "共现矩阵", "提取", "统计", "网络图") to their bodies.
     TForm_zhuangtaitiao(QWidget* parent, std::function<std::string()> format_type,
                         std::map<std::string, JobBody> bodies);
 
