@@ -204,3 +204,22 @@ TEST_F(MatrixJob, BoundsOutsideEveryCountChangeNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// The network's read of the matrix: the same cells as the job, the articles of the whole
+// keyword (A1 … A4, not A9 of J), and no table written.
+TEST_F(MatrixJob, ReadCooccurrenceGivesTheJobsCellsAndWritesNothing) {
+    ASSERT_TRUE(run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", ranked, 3, 3, results,
+                               quiet));
+    const auto temp_before = p.temp_rows();
+    const auto data = read_cooccurrence(p.ws, "K", "<txt>", ranked, 2, 3, quiet);
+    ASSERT_TRUE(data.has_value());
+    EXPECT_EQ(data->articles, 4);
+    EXPECT_EQ(data->matrix.values, (std::vector<std::string>{"P", "Q", "R"}));
+    EXPECT_EQ(data->matrix.cells, (std::vector<long long>{3, 2, 2, 2, 3, 0, 2, 0, 2}));
+    EXPECT_EQ(p.temp_rows(), temp_before);
+    EXPECT_FALSE(read_cooccurrence(p.ws, "K", "<txt>", ranked, 4, 9, quiet).has_value());
+}
+
+} // namespace
