@@ -15,6 +15,33 @@ NetworkMapView::NetworkMapView(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 150);
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(150);
+    connect(settle_, &QTimer::timeout, this, [this] {
+        render();
+        update();
+    });
+}
+
+void NetworkMapView::render() {
+    const map::View v = view();
+    const qreal ratio = devicePixelRatioF();
+    picture_ = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    picture_.setDevicePixelRatio(ratio);
+    picture_view_ = v;
+    picture_selected_ = selected_;
+    QPainter painter(&picture_);
+    if (map_) {
+        map_->paint(painter, v, {selected_, false});
+    } else {
+        painter.fillRect(rect(), Qt::white);
+    }
+}
+
+void NetworkMapView::moved() {
+    update();
+    settle_->start();
 }
 
 map::View NetworkMapView::view() const {
@@ -28,6 +55,7 @@ void NetworkMapView::show_network(std::unique_ptr<map::NetworkMap> map) {
     view_.zoom = 1;
     view_.centre = QPointF(0.5, 0.5);
     selected_ = -1;
+    picture_ = QImage();
     update();
 }
 
@@ -45,13 +73,13 @@ void NetworkMapView::zoom_at(QPointF at, double factor) {
     view_.zoom = v.zoom;
     view_.centre = QPointF(fixed.x() - (at.x() - v.size.width() / 2) / s,
                            fixed.y() - (at.y() - v.size.height() / 2) / s);
-    update();
+    moved();
 }
 
 void NetworkMapView::pan_by(QPointF distance) {
     const double s = view().scale();
     view_.centre -= QPointF(distance.x() / s, distance.y() / s);
-    update();
+    moved();
 }
 
 bool NetworkMapView::event(QEvent* event) {
@@ -72,12 +100,27 @@ bool NetworkMapView::event(QEvent* event) {
 }
 
 void NetworkMapView::paintEvent(QPaintEvent*) {
+    const map::View v = view();
+    const bool same_size = !picture_.isNull() && picture_view_.size == v.size;
+    if (!same_size || picture_selected_ != selected_ ||
+        (!settle_->isActive() &&
+         (picture_view_.zoom != v.zoom || picture_view_.centre != v.centre))) {
+        settle_->stop();
+        render();
+    }
     QPainter painter(this);
-    if (!map_) {
-        painter.fillRect(rect(), Qt::white);
+    if (picture_view_.zoom == v.zoom && picture_view_.centre == v.centre) {
+        painter.drawImage(QPointF(0, 0), picture_);
         return;
     }
-    map_->paint(painter, view(), {selected_, false});
+    // Moving: the last picture, moved and scaled onto the current view.
+    painter.fillRect(rect(), Qt::white);
+    const double factor = v.scale() / picture_view_.scale();
+    const QPointF origin = v.to_screen(0, 0);
+    const QPointF old_origin = picture_view_.to_screen(0, 0);
+    painter.translate(origin - old_origin * factor);
+    painter.scale(factor, factor);
+    painter.drawImage(QPointF(0, 0), picture_);
 }
 
 void NetworkMapView::wheelEvent(QWheelEvent* event) {

@@ -1,11 +1,16 @@
-// The network map of page 矩阵: draws a prepared network (map::NetworkMap) in one pass,
-// zooms with the wheel around the pointer, pans by dragging, shows a node's value, count,
+// The network map of page 矩阵: draws a prepared network (map::NetworkMap) into a picture
+// that is shown again as long as nothing changes. While the user pans or zooms the picture
+// is moved and scaled at once, and drawn anew when the movement has settled, so that a map
+// of tens of thousands of edges follows the mouse without stutter. It zooms with the wheel
+// around the pointer, pans by dragging, shows a node's value, count,
 // cluster and link strength on hover, highlights a node's neighbours on a click and reports
 // a double-click on a node.
 #pragma once
 
 #include "map/network_map.h"
 
+#include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -44,7 +49,16 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // Draws the picture of the current view (and selection) into the cache.
+    void render();
+    // Redraws once the view has not changed for a moment.
+    void moved();
+
     std::unique_ptr<map::NetworkMap> map_;
+    QImage picture_;         // the last drawing
+    map::View picture_view_; // the view it was drawn for
+    int picture_selected_ = -1;
+    QTimer* settle_;
     map::View view_; // zoom and centre; the size is the widget's
     int selected_ = -1;
     bool pressed_ = false;
