@@ -281,7 +281,14 @@ void NetworkMap::paint(QPainter& painter, const View& whole, const Decoration& d
         const double w = metrics.horizontalAdvance(text);
         const double h = metrics.height();
         QRectF box(at[i].x() - w / 2, at[i].y() + r * 0.2 - h / 2, w, h);
-        if (!area.intersects(box) || !placed.free(box)) {
+        if (!area.intersects(box)) {
+            continue;
+        }
+        // A label that would stick out at a side is moved in, as long as its node is in view.
+        if (area.contains(at[i])) {
+            box.moveLeft(std::clamp(box.left(), 0.0, std::max(0.0, area.width() - w)));
+        }
+        if (!placed.free(box)) {
             continue;
         }
         placed.add(box);
@@ -294,7 +301,7 @@ void NetworkMap::paint(QPainter& painter, const View& whole, const Decoration& d
 double NetworkMap::paint_legend(QPainter& painter, QSizeF size) const {
     const QFont font = label_font(13);
     const QFontMetricsF metrics(font);
-    const auto all = legend_lines();
+    const auto all = legend_lines(3);
     const double line = metrics.height() + 4;
     const auto fits = static_cast<std::size_t>(std::max(1.0, (size.height() - 24) / line));
     const std::size_t shown = std::min(all.size(), fits);
