@@ -339,6 +339,10 @@ private:
     std::string chosen_keyword(const QComboBox* list) const;
     // A project is selected and its trimmed number is not empty.
     bool project_with_number() const;
+    // The keyword of the matrix page when a generation may go on: a project with a number,
+    // a chosen keyword and its statistics rows (read again). Otherwise nullopt, after the
+    // statistics message when the rows are missing.
+    std::optional<std::string> generation_keyword();
     // Shows the document list again with entry `xuhao` selected, after a registration.
     void show_registered_document(long long xuhao);
 

@@ -43,23 +43,31 @@ void TForm_zhu::ComboBox2Change(int) {
     }
 }
 
-void TForm_zhu::SpeedButton7Click() {
-    if (PageControl1->currentIndex() == 2) {
-        SpeedButton_networkClick(); // 生成 on the network tab generates the network
-        return;
-    }
+std::optional<std::string> TForm_zhu::generation_keyword() {
     if (!project_with_number() || ComboBox2->currentIndex() < 0) {
-        return;
+        return std::nullopt;
     }
     const std::string keyword = chosen_keyword(ComboBox2);
     // Read the rows again: the project may have changed since the keyword was chosen.
     open_statistics_query(keyword);
     if (tongji_rows.empty()) {
         prompter.inform(analysis::statistics_needed_message(keyword));
+        return std::nullopt;
+    }
+    return keyword;
+}
+
+void TForm_zhu::SpeedButton7Click() {
+    if (PageControl1->currentIndex() == 2) {
+        SpeedButton_networkClick(); // 生成 on the network tab generates the network
+        return;
+    }
+    const auto keyword = generation_keyword();
+    if (!keyword) {
         return;
     }
     const analysis::MatrixKind kind = shown_kind(PageControl1);
-    if (!prompter.ask_yes_no(analysis::generation_question(keyword, kind))) {
+    if (!prompter.ask_yes_no(analysis::generation_question(*keyword, kind))) {
         return;
     }
     run_job(analysis::matrix_job_title(kind), kind == analysis::MatrixKind::word_document

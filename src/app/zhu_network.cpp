@@ -43,20 +43,15 @@ std::optional<network::Options> TForm_zhu::network_options() {
 }
 
 void TForm_zhu::SpeedButton_networkClick() {
-    if (!project_with_number() || ComboBox2->currentIndex() < 0) {
-        return;
-    }
-    const std::string keyword = chosen_keyword(ComboBox2);
-    open_statistics_query(keyword);
-    if (tongji_rows.empty()) {
-        prompter.inform(analysis::statistics_needed_message(keyword));
+    const auto keyword = generation_keyword();
+    if (!keyword) {
         return;
     }
     const auto options = network_options();
     if (!options) {
         return;
     }
-    if (!prompter.ask_yes_no(std::string(msg::matrix_ask_prefix) + keyword +
+    if (!prompter.ask_yes_no(std::string(msg::matrix_ask_prefix) + *keyword +
                              msg::network_ask_suffix)) {
         return;
     }

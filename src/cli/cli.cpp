@@ -1,6 +1,6 @@
 #include "cli/cli.h"
 
-#include "analysis/analysis.h"
+#include "analysis/jobs.h"
 #include "messages.h"
 #include "text/text.h"
 
@@ -94,6 +94,22 @@ BoundProject bind_project_with_type(Context& ctx, const std::string& number) {
     }
 }
 
+void as_failures(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const store::WorkspaceError& e) {
+        throw Failure(e.what());
+    } catch (const store::DbaseError& e) {
+        throw Failure(e.what());
+    } catch (const std::runtime_error& e) {
+        if (dynamic_cast<const Refusal*>(&e) || dynamic_cast<const UsageError*>(&e) ||
+            dynamic_cast<const Failure*>(&e)) {
+            throw;
+        }
+        throw Failure(e.what());
+    }
+}
+
 long long bound_value(const std::optional<std::string>& text, const char* name,
                       long long fallback) {
     if (!text) {
@@ -104,6 +120,19 @@ long long bound_value(const std::optional<std::string>& text, const char* name,
         throw UsageError(std::string(name) + " needs a whole number, not \"" + *text + "\"");
     }
     return analysis::parse_bound(*text);
+}
+
+CountRange count_range(store::Workspace& workspace, const std::string& keyword,
+                       const std::optional<std::string>& lower_text,
+                       const std::optional<std::string>& upper_text) {
+    CountRange range;
+    range.ranked = analysis::ranked_values(workspace, keyword);
+    if (range.ranked.empty()) {
+        throw Refusal(analysis::statistics_needed_message(keyword));
+    }
+    range.lower = bound_value(lower_text, "--min", range.ranked.back().cishu);
+    range.upper = bound_value(upper_text, "--max", range.ranked.front().cishu);
+    return range;
 }
 
 std::vector<Command>& commands() {

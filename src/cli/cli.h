@@ -2,6 +2,7 @@
 // CommandRegistration object in their own source file; main.cpp dispatches.
 #pragma once
 
+#include "analysis/analysis.h"
 #include "store/catalogue.h"
 #include "store/workspace.h"
 
@@ -88,9 +89,25 @@ struct BoundProject {
 // tables cannot be opened.
 BoundProject bind_project_with_type(Context& ctx, const std::string& number);
 
+// Runs a command's work: a table, database or file error becomes a Failure (exit 3);
+// refusals and usage errors pass as they are.
+void as_failures(const std::function<void()>& work);
+
 // A count bound given on the command line: digits only (UsageError naming `name`
 // otherwise); `fallback` when not given.
 long long bound_value(const std::optional<std::string>& text, const char* name, long long fallback);
+
+// The ranked statistics rows of a keyword and the count bounds of --min and --max, which
+// default to the smallest and the largest count (every value, as the window's defaults).
+// Refusal (the statistics message) when the keyword has not been counted.
+struct CountRange {
+    std::vector<analysis::RankedValue> ranked;
+    long long lower = 0;
+    long long upper = 0;
+};
+CountRange count_range(store::Workspace& workspace, const std::string& keyword,
+                       const std::optional<std::string>& lower_text,
+                       const std::optional<std::string>& upper_text);
 
 // A cell of table output: a tab, line feed, carriage return or backslash is written as
 // \t, \n, \r or \\, any other control character (U+0000-001F, U+007F) as \xHH, so that

@@ -71,19 +71,13 @@ void matrix(Context& ctx, Args& args) {
     if (text::trim_view(type).empty()) {
         throw Refusal(msg::matrix_no_format_type);
     }
-    try {
-        const auto ranked = analysis::ranked_values(ws, keyword);
-        if (ranked.empty()) {
-            throw Refusal(analysis::statistics_needed_message(keyword));
-        }
-        // Without bounds every value is selected, as the window's defaults do.
-        const long long lower = bound_value(lower_text, "--min", ranked.back().cishu);
-        const long long upper = bound_value(upper_text, "--max", ranked.front().cishu);
+    as_failures([&] {
+        const CountRange range = count_range(ws, keyword, lower_text, upper_text);
         analysis::MatrixResults results;
         NullProgress progress;
         progress.set_title(analysis::matrix_job_title(kind));
-        if (!analysis::run_matrix_job(ws, kind, keyword, type, ranked, lower, upper, results,
-                                      progress)) {
+        if (!analysis::run_matrix_job(ws, kind, keyword, type, range.ranked, range.lower,
+                                      range.upper, results, progress)) {
             throw Refusal(msg::matrix_outside_bounds);
         }
         const bool word_document = kind == analysis::MatrixKind::word_document;
@@ -99,16 +93,7 @@ void matrix(Context& ctx, Args& args) {
                 ctx.out << line << '\n';
             }
         }
-    } catch (const store::WorkspaceError& e) {
-        throw Failure(e.what());
-    } catch (const store::DbaseError& e) {
-        throw Failure(e.what());
-    } catch (const std::runtime_error& e) {
-        if (dynamic_cast<const Refusal*>(&e) || dynamic_cast<const UsageError*>(&e)) {
-            throw;
-        }
-        throw Failure(e.what());
-    }
+    });
 }
 
 const CommandRegistration stats_cmd{

@@ -143,16 +143,11 @@ void network(Context& ctx, Args& args) {
     if (text::trim_view(type).empty()) {
         throw Refusal(msg::network_no_format_type);
     }
-    try {
-        const auto ranked = analysis::ranked_values(ws, keyword);
-        if (ranked.empty()) {
-            throw Refusal(analysis::statistics_needed_message(keyword));
-        }
-        const long long lower = bound_value(lower_text, "--min", ranked.back().cishu);
-        const long long upper = bound_value(upper_text, "--max", ranked.front().cishu);
+    as_failures([&] {
+        const CountRange range = count_range(ws, keyword, lower_text, upper_text);
         NullProgress progress;
-        const auto data =
-            analysis::read_cooccurrence(ws, keyword, type, ranked, lower, upper, progress);
+        const auto data = analysis::read_cooccurrence(ws, keyword, type, range.ranked, range.lower,
+                                                      range.upper, progress);
         if (!data) {
             throw Refusal(msg::network_outside_bounds);
         }
@@ -183,16 +178,7 @@ void network(Context& ctx, Args& args) {
                 map::save_svg(drawing, *svg, size);
             }
         }
-    } catch (const store::WorkspaceError& e) {
-        throw Failure(e.what());
-    } catch (const store::DbaseError& e) {
-        throw Failure(e.what());
-    } catch (const std::runtime_error& e) {
-        if (dynamic_cast<const Refusal*>(&e) || dynamic_cast<const UsageError*>(&e)) {
-            throw;
-        }
-        throw Failure(e.what());
-    }
+    });
 }
 
 const CommandRegistration network_cmd{
