@@ -223,7 +223,16 @@ void NetworkMap::paint(QPainter& painter, const View& whole, const Decoration& d
             lines.append(QLineF(at[edges[k].source], at[edges[k].target]));
         }
         QColor colour(0x70, 0x80, 0x90);
-        colour.setAlphaF(selecting ? 0.06 : 0.2 + 0.6 * t);
+        const double alpha = selecting ? 0.06 : 0.2 + 0.6 * t;
+        if (smooth) {
+            colour.setAlphaF(alpha);
+        } else {
+            // Opaque: the colour as it would show over the white background, which spares
+            // the blending of every pixel.
+            colour =
+                QColor::fromRgbF(1 - alpha * (1 - colour.redF()), 1 - alpha * (1 - colour.greenF()),
+                                 1 - alpha * (1 - colour.blueF()));
+        }
         QPen pen(colour, smooth ? 0.6 + 2.8 * t : (t < 0.5 ? 1.0 : t < 0.85 ? 2.0 : 3.0));
         pen.setCapStyle(Qt::FlatCap);
         painter.setPen(pen);

@@ -120,6 +120,9 @@ std::vector<Edge> weighted_edges(const analysis::CooccurrenceMatrix& matrix, Mea
 
 namespace {
 
+// The pull towards the middle of a network in several parts, as a share of the mean weight.
+constexpr double gravity = 0.05;
+
 // igraph reports errors through return codes once its aborting handler is replaced.
 void quiet_igraph() {
     static const bool done = [] {
@@ -227,22 +230,58 @@ std::vector<igraph_integer_t> find_communities(const Graph& graph, const RealVec
 }
 
 // Fruchterman–Reingold positions of the linked nodes; attraction follows the weights,
-// brought to a mean of 1 so that every measure gives a comparable drawing.
-std::vector<std::pair<double, double>> force_layout(const Graph& graph,
-                                                    const std::vector<Edge>& edges) {
-    const auto n = static_cast<std::size_t>(igraph_vcount(&graph.g));
+// brought to a mean of 1 so that every measure gives a comparable drawing. A network in
+// several parts gets one more node tied weakly to every other: that pull keeps the small
+// parts near the large one, where on their own they would drift far apart and squeeze the
+// main part into a corner of the drawing.
+std::vector<std::pair<double, double>> force_layout(const std::vector<Edge>& edges,
+                                                    const std::vector<std::uint32_t>& linked,
+                                                    const std::vector<std::uint32_t>& index) {
+    const std::size_t n = linked.size();
     double mean = 0;
     for (const Edge& e : edges) {
         mean += e.weight;
     }
     mean /= static_cast<double>(std::max<std::size_t>(edges.size(), 1));
-    RealVector attraction(edges.size());
-    for (std::size_t k = 0; k < edges.size(); ++k) {
-        VECTOR(attraction.v)[k] = mean > 0 ? edges[k].weight / mean : 1.0;
+    std::vector<Edge> all = edges;
+    std::vector<std::uint32_t> where = index;
+    // Union–find over the edges tells whether the network is in one part.
+    std::vector<std::uint32_t> root(n);
+    std::iota(root.begin(), root.end(), 0U);
+    auto find = [&](std::uint32_t v) {
+        while (root[v] != v) {
+            v = root[v] = root[root[v]];
+        }
+        return v;
+    };
+    std::size_t parts = n;
+    for (const Edge& e : edges) {
+        const std::uint32_t a = find(index[e.source]);
+        const std::uint32_t b = find(index[e.target]);
+        if (a != b) {
+            root[std::max(a, b)] = std::min(a, b);
+            --parts;
+        }
+    }
+    std::size_t vertices = n;
+    if (parts > 1) {
+        // The extra node is vertex n; edges name vertices through `where`, so it gets an
+        // entry of its own past the nodes'.
+        const auto centre = static_cast<std::uint32_t>(where.size());
+        where.push_back(static_cast<std::uint32_t>(n));
+        for (const std::uint32_t node : linked) {
+            all.push_back({node, centre, 0, mean * gravity});
+        }
+        vertices = n + 1;
+    }
+    const Graph graph(all, vertices, where);
+    RealVector attraction(all.size());
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        VECTOR(attraction.v)[k] = mean > 0 ? all[k].weight / mean : 1.0;
     }
     Matrix positions;
     check(igraph_layout_fruchterman_reingold(
-              &graph.g, &positions.m, false, 500, std::sqrt(static_cast<double>(n)) / 10,
+              &graph.g, &positions.m, false, 500, std::sqrt(static_cast<double>(vertices)) / 10,
               IGRAPH_LAYOUT_AUTOGRID, &attraction.v, nullptr, nullptr, nullptr, nullptr),
           "layout");
     std::vector<std::pair<double, double>> out(n);
@@ -367,7 +406,7 @@ Network build_network(const analysis::CooccurrenceMatrix& matrix, long long arti
         }
         report_step(progress, 2);
         igraph_rng_seed(igraph_rng_default(), options.seed);
-        positions = force_layout(graph, net.edges);
+        positions = force_layout(net.edges, linked, graph_index);
     } else {
         report_step(progress, 2);
     }

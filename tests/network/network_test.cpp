@@ -187,3 +187,37 @@ TEST(Layout, EmptyAndEdgelessNetworks) {
 }
 
 } // namespace
+
+namespace {
+
+// A large part (past a thousand values, where the layout switches to its grid) and ten
+// pairs apart from it: the pairs stay near, so the large part still fills a good share of
+// the drawing instead of shrinking into a corner.
+TEST(Layout, SmallPartsStayNearTheLargeOne) {
+    constexpr int large = 1080;
+    std::vector<std::tuple<int, int, long long>> pairs;
+    for (int i = 0; i < large; ++i) {
+        for (int step : {1, 7, 31}) {
+            pairs.emplace_back(i, (i + step) % large, 2);
+        }
+    }
+    for (int k = large; k < large + 20; k += 2) {
+        pairs.emplace_back(k, k + 1, 3);
+    }
+    std::vector<std::string> values;
+    for (int i = 0; i < large + 20; ++i) {
+        values.push_back("v" + std::to_string(i));
+    }
+    const Network net = build_network(
+        matrix(values, std::vector<long long>(values.size(), 9), pairs), 50, Options{}, quiet);
+    double min_x = 1, max_x = 0, min_y = 1, max_y = 0;
+    for (int i = 0; i < large; ++i) {
+        min_x = std::min(min_x, net.nodes[i].x);
+        max_x = std::max(max_x, net.nodes[i].x);
+        min_y = std::min(min_y, net.nodes[i].y);
+        max_y = std::max(max_y, net.nodes[i].y);
+    }
+    EXPECT_GT(std::max(max_x - min_x, max_y - min_y), 0.8) << max_x - min_x << " " << max_y - min_y;
+}
+
+} // namespace
