@@ -97,7 +97,8 @@ std::vector<Edge> weighted_edges(const analysis::CooccurrenceMatrix& matrix, Mea
 
 // Builds the network: edges, then (without the values left isolated, when asked) clusters
 // and layout. Values without edges each form a cluster of their own and are placed in a
-// row beneath the drawing. Reports three steps (edges, clusters, layout) as
+// row beneath the drawing; the parts of a network in several parts are held near each
+// other by a weak pull towards the middle. Reports three steps (edges, clusters, layout) as
 // "网络图......  " + step + " \ 3". Throws std::runtime_error when igraph fails.
 Network build_network(const analysis::CooccurrenceMatrix& matrix, long long articles,
                       const Options& options, Progress& progress);
