@@ -100,7 +100,7 @@ TEST_F(NetworkCli, PicturesOfTheRequestedSize) {
     EXPECT_EQ(r.err, "无法保存图片：" + (dir / "none" / "m.png").string() + "\n");
 }
 
-TEST_F(NetworkCli, UsageErrors) {
+TEST_F(NetworkCli, UsageErrorsAndRefusals) {
     const std::vector<std::vector<std::string>> cases = {
         {"network", "T1", "作者"},
         {"network", "T1", "作者", "--summary", "--measure", "dice"},
@@ -118,6 +118,13 @@ TEST_F(NetworkCli, UsageErrors) {
         EXPECT_EQ(r.exit_code, 1) << args.back() << r.err;
     }
     EXPECT_EQ(run({"network", "NOPE", "作者", "--summary"}).exit_code, 2);
+    {
+        auto cat = lumacite::store::Catalogue::open(home() / "velkor.exs");
+        cat.add_project({"E1", "无此格式", ""});
+    }
+    const CliResult r = run({"network", "E1", "作者", "--summary"});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.err, "项目的格式没有关键字定义，无法生成网络图！\n");
 }
 
 } // namespace
