@@ -52,7 +52,9 @@ protected:
         }
         window = std::make_unique<TForm_zhu>(home.path(), prompter, StartOptions{false});
         // Choosing the counted keyword sets the bounds to all four values (1 … 3).
-        window->ComboBox2->setCurrentIndex(window->ComboBox2->findText(qs("作者")));
+        const int authors = window->ComboBox2->findText(qs("作者"));
+        window->ComboBox2->setCurrentIndex(authors);
+        window->ComboBox2Change(authors);
         ASSERT_EQ(window->Edit5->text(), qs("3"));
         window->PageControl1->setCurrentIndex(2);
         prompter.clear();
