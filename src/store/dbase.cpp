@@ -242,10 +242,11 @@ DbaseTable DbaseTable::create(const std::filesystem::path& file, std::vector<Dba
     return t;
 }
 
-DbaseTable DbaseTable::open(const std::filesystem::path& file) {
+DbaseTable DbaseTable::open(const std::filesystem::path& file, Access access) {
     DbaseTable t;
     t.path_ = file;
-    t.fd_ = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+    t.read_only_ = access == Access::read_only;
+    t.fd_ = ::open(file.c_str(), (t.read_only_ ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (t.fd_ < 0) {
         t.fail("cannot open: " + system_text(errno));
     }
@@ -308,6 +309,11 @@ DbaseTable DbaseTable::open(const std::filesystem::path& file) {
         marker_ok = last == end_marker;
     }
     t.committed_ = static_cast<std::uint32_t>(complete);
+    if (t.read_only_) {
+        // The complete records count; a half-written last one is left where it is.
+        t.repaired_ = !marker_ok || get_u32(t.header_, 4) != t.committed_;
+        return t;
+    }
     if (!marker_ok) {
         // A half-written last record: cut it off.
         if (::ftruncate(t.fd_, static_cast<off_t>(t.data_offset(t.committed_))) != 0) {
@@ -330,7 +336,7 @@ DbaseTable::DbaseTable(DbaseTable&& other) noexcept
       header_(std::move(other.header_)), header_length_(other.header_length_),
       language_driver_(other.language_driver_), committed_(other.committed_),
       pending_count_(other.pending_count_), pending_(std::move(other.pending_)),
-      dirty_(other.dirty_), repaired_(other.repaired_) {
+      dirty_(other.dirty_), repaired_(other.repaired_), read_only_(other.read_only_) {
     other.fd_ = -1;
     other.pending_count_ = 0;
     other.pending_.clear();
@@ -350,6 +356,7 @@ DbaseTable& DbaseTable::operator=(DbaseTable&& other) noexcept {
         pending_ = std::move(other.pending_);
         dirty_ = other.dirty_;
         repaired_ = other.repaired_;
+        read_only_ = other.read_only_;
         other.fd_ = -1;
         other.pending_count_ = 0;
         other.pending_.clear();
@@ -391,9 +398,17 @@ void DbaseTable::require_open() const {
     }
 }
 
+void DbaseTable::require_writable() const {
+    require_open();
+    if (read_only_) {
+        fail("the table is open for reading only");
+    }
+}
+
 // ---- Table: low-level I/O ---------------------------------------------------------------
 
 void DbaseTable::write_all(const void* data, std::size_t size, std::uint64_t offset) {
+    require_writable();
     write_to(fd_, data, size, offset);
 }
 
@@ -481,7 +496,7 @@ void DbaseTable::sync() {
 // ---- Table: records ---------------------------------------------------------------------
 
 void DbaseTable::append(std::span<const DbaseValue> values) {
-    require_open();
+    require_writable();
     if (values.size() > layout_.size()) {
         fail("more values than fields");
     }
@@ -518,7 +533,7 @@ void DbaseTable::append(std::span<const DbaseValue> values) {
 }
 
 void DbaseTable::append_record(std::string_view record_bytes) {
-    require_open();
+    require_writable();
     if (record_bytes.size() != layout_.record_length()) {
         fail("record of the wrong length");
     }
@@ -632,7 +647,7 @@ std::uint64_t DbaseTable::modify(const std::function<bool(DbaseRecordEdit&)>& fn
 }
 
 std::uint64_t DbaseTable::pack() {
-    require_open();
+    require_writable();
     flush();
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;

@@ -150,9 +150,11 @@ class DbaseTable {
 public:
     // Creates a new, empty table file (DbaseError when the file exists already).
     static DbaseTable create(const std::filesystem::path& file, std::vector<DbaseField> fields);
-    // Opens an existing table for reading and writing; repairs its record count (and a
-    // half-written last record) when they disagree with the file size.
-    static DbaseTable open(const std::filesystem::path& file);
+    enum class Access { read_write, read_only };
+    // Opens an existing table; repairs its record count (and a half-written last record)
+    // when they disagree with the file size. A read-only table repairs nothing on disk: it
+    // reads the complete records the file holds, and every write fails with DbaseError.
+    static DbaseTable open(const std::filesystem::path& file, Access access = Access::read_write);
 
     DbaseTable(DbaseTable&& other) noexcept;
     DbaseTable& operator=(DbaseTable&& other) noexcept;
@@ -172,6 +174,7 @@ public:
     std::uint32_t record_count() const { return committed_ + pending_count_; }
     // True when open() found a record count that disagreed with the file size.
     bool was_repaired() const { return repaired_; }
+    bool is_read_only() const { return read_only_; }
 
     // Appends a record: one value per field, in field order (fewer values leave the
     // remaining fields blank). The record is buffered and reaches the file with the
@@ -212,6 +215,7 @@ public:
 private:
     DbaseTable() = default;
     void require_open() const;
+    void require_writable() const;
     void write_pending();
     void write_header();
     void write_all(const void* data, std::size_t size, std::uint64_t offset);
@@ -234,6 +238,7 @@ private:
     std::string pending_;
     bool dirty_ = false; // changed since the header was last written
     bool repaired_ = false;
+    bool read_only_ = false;
 };
 
 } // namespace lumacite::store

@@ -174,6 +174,26 @@ Workspace Workspace::bind(const std::filesystem::path& program_folder, const std
     }
 }
 
+Workspace Workspace::open_read_only(const std::filesystem::path& program_folder,
+                                    const std::string& number) {
+    if (!is_folder_safe_number(number)) {
+        throw WorkspaceError("project number \"" + number + "\" cannot name a folder");
+    }
+    const auto folder = project_folder(program_folder, number);
+    try {
+        auto open = [](const std::filesystem::path& file, const std::vector<DbaseField>& layout) {
+            DbaseTable table = DbaseTable::open(file, DbaseTable::Access::read_only);
+            check_layout(table, layout);
+            return table;
+        };
+        DbaseTable zidian = open(folder / zidian_file_name(number), zidian_layout());
+        DbaseTable tongji = open(folder / tongji_file_name(number), tongji_layout());
+        return Workspace(number, folder, std::move(zidian), std::move(tongji));
+    } catch (const DbaseError& e) {
+        throw WorkspaceError(e.what());
+    }
+}
+
 void Workspace::close() {
     zidian_.close();
     tongji_.close();

@@ -149,6 +149,12 @@ public:
     // Throws WorkspaceError for a number that is not folder-safe or a table that cannot be
     // created or opened.
     static Workspace bind(const std::filesystem::path& program_folder, const std::string& number);
+    // Opens the existing zidian and tongji of project `number` for reading only, creating
+    // nothing (for commands that only read, also in a read-only program folder). Every
+    // write fails with DbaseError. Throws WorkspaceError when a table is missing or
+    // cannot be opened.
+    static Workspace open_read_only(const std::filesystem::path& program_folder,
+                                    const std::string& number);
 
     Workspace(Workspace&&) noexcept = default;
     Workspace& operator=(Workspace&&) noexcept = default;

@@ -199,3 +199,38 @@ TEST(Workspace, TempIsReplacedNeverAppendedTo) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Workspace, ReadOnlyOpeningReadsWithoutChangingAnything) {
+    TempDir dir;
+    EXPECT_THROW(Workspace::open_read_only(dir.path(), "P1"), WorkspaceError);
+    EXPECT_FALSE(fs::exists(dir / "P1")); // nothing created
+    {
+        auto ws = Workspace::bind(dir.path(), "P1");
+        ws.append_value(1, "A1", "K", "v1");
+        ws.append_value(1, "A2", "K", "v2");
+        ws.append_statistic(stat(1, "K", "v1", 1));
+        ws.close();
+    }
+    // A half-written last record, as an interrupted run leaves it.
+    const auto zidian = dir / "P1" /
+                        "zidian"
+                        "P1.dbf";
+    std::string bytes = read_file(zidian);
+    bytes.pop_back(); // the end marker
+    bytes += "  half";
+    write_file(zidian, bytes);
+
+    auto ws = Workspace::open_read_only(dir.path(), "P1");
+    EXPECT_TRUE(ws.zidian().is_read_only());
+    EXPECT_EQ(all_rows(ws), (std::vector<Row>{{1, "A1", "K", "v1"}, {1, "A2", "K", "v2"}}));
+    EXPECT_EQ(ws.statistics("K").size(), 1u);
+    EXPECT_THROW(ws.append_value(1, "A3", "K", "v3"), DbaseError);
+    EXPECT_THROW(ws.delete_values(ValueFilter::keyword("K")), DbaseError);
+    EXPECT_THROW(ws.pack_statistics(), DbaseError);
+    ws.close();
+    EXPECT_EQ(read_file(zidian), bytes); // not repaired on disk
+}
+
+} // namespace
