@@ -232,5 +232,53 @@ inline constexpr const char* network_no_format_type =
     "项目的格式没有关键字定义，无法生成网络图！\r";
 inline constexpr const char* network_outside_bounds = "频次阈值范围内没有关键字段，网络图未生成。";
 inline constexpr const char* network_igraph_failed = "网络计算失败：";
+// ---- Exports ----------------------------------------------------------------------------
+// Statistics workbook (OK/Cancel question) and its column titles, as in the statistics grid.
+inline constexpr const char* stats_export_question = "确认要导出Excel文档吗？\r";
+inline constexpr const char* statistics_titles[5] = {"序号", "关键字段", "出现频次", "百分比％",
+                                                     "累计百分比％"};
+// Value export: "当前关键字“" + keyword + one of the suffixes; the text file is
+// "关键字“" + keyword + "”值.txt" in the program folder.
+inline constexpr const char* value_export_title_prefix = "当前关键字“";
+inline constexpr const char* value_export_text_suffix = "”值全部导出至TXT文本文件......";
+inline constexpr const char* value_export_workbook_suffix = "”值全部导出至Excel格式文件......";
+inline constexpr const char* value_file_prefix = "关键字“";
+inline constexpr const char* value_file_suffix = "”值.txt";
+inline constexpr const char* value_headings[4] = {"序号", "文章号", "关键字段", "值"};
+// "关键字“" + keyword + suffix: a keyword that cannot stand in a file name.
+inline constexpr const char* value_file_name_refused_suffix =
+    "”不能用作文件名，无法建立文本文件！\r";
+// Article information report: the job dialog titles by entry point.
+inline constexpr const char* report_title_row_text = "导出文献信息至txt文本文件......";
+inline constexpr const char* report_title_row_workbook = "导出文献信息至Excel格式文件......";
+inline constexpr const char* report_title_cell_text = "导出共现文献信息至txt文本文件......";
+inline constexpr const char* report_title_cell_workbook = "导出共现文献信息至Excel格式文件......";
+inline constexpr const char* report_title_basket_text = "导出共现文献信息至txt文本文件......";
+inline constexpr const char* report_title_basket_workbook = "导出文献信息至excel格式文件......";
+// "是否要导出“第" + r + "行" + vr + "”、“第" + c + "列" + vc + "”" + x + "篇共现文献的信息吗？\r"
+inline constexpr const char* report_cell_question_1 = "是否要导出“第";
+inline constexpr const char* report_cell_question_row = "行";
+inline constexpr const char* report_cell_question_2 = "”、“第";
+inline constexpr const char* report_cell_question_column = "列";
+inline constexpr const char* report_cell_question_3 = "”";
+inline constexpr const char* report_cell_question_4 = "篇共现文献的信息吗？\r";
+inline constexpr const char* report_basket_empty =
+    "请选择（利用鼠标双击或键盘录入）要导出的文章号！";
+// Text report line: "序号：" + s + "  文章号：" + article, then "  " + keyword + "：" + value.
+inline constexpr const char* report_line_number = "序号：";
+inline constexpr const char* report_line_article = "  文章号：";
+inline constexpr const char* report_line_separator = "  ";
+inline constexpr const char* report_line_colon = "：";
+inline constexpr const char* report_text_file = "temp.txt";
+inline constexpr const char* report_headings_first[2] = {"序号", "文章号"};
+inline constexpr const char* report_heading_query = "查询信息组合";
+// The journal workbook of the user cannot be read: prefix + path + "：" + cause.
+inline constexpr const char* journal_workbook_cannot_read = "无法读取期刊缩写表：";
+// Names of the shown workbooks in exports/: kind + "_" + parts + "_" + time.
+inline constexpr const char* export_kind_statistics = "统计";
+inline constexpr const char* export_kind_values = "值";
+inline constexpr const char* export_kind_articles = "文献";
+inline constexpr const char* export_kind_cooccurring = "共现文献";
+inline constexpr const char* export_kind_basket = "文章号";
 
 } // namespace lumacite::msg
