@@ -29,6 +29,20 @@ std::optional<std::string> Args::option(const std::string& name) {
     return std::nullopt;
 }
 
+std::optional<std::vector<std::string>> Args::option_values(const std::string& name,
+                                                            std::size_t n) {
+    const auto it = std::find(args_.begin(), args_.end(), name);
+    if (it == args_.end()) {
+        return std::nullopt;
+    }
+    if (static_cast<std::size_t>(args_.end() - it) <= n) {
+        throw UsageError(name + " needs " + std::to_string(n) + " values");
+    }
+    std::vector<std::string> values(it + 1, it + 1 + static_cast<long>(n));
+    args_.erase(it, it + 1 + static_cast<long>(n));
+    return values;
+}
+
 bool Args::flag(const std::string& name) {
     auto it = std::find(args_.begin(), args_.end(), name);
     if (it == args_.end()) {

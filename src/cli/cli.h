@@ -42,6 +42,8 @@ public:
     explicit Args(std::vector<std::string> args) : args_(std::move(args)) {}
     // Removes "--name VALUE" (or "--name=VALUE") and returns VALUE.
     std::optional<std::string> option(const std::string& name);
+    // Removes "--name V1 … Vn" and returns the n values; UsageError when fewer follow.
+    std::optional<std::vector<std::string>> option_values(const std::string& name, std::size_t n);
     // Removes "--name" and returns whether it was there.
     bool flag(const std::string& name);
     // Removes and returns the next positional argument; UsageError naming `what` if none.

@@ -1,0 +1,170 @@
+// Exports: export-stats, export-values, report. They only read the project tables, which
+// are opened read-only, and write where -o says.
+#include "analysis/jobs.h"
+#include "cli/cli.h"
+#include "export/exports.h"
+#include "messages.h"
+#include "store/program_folder.h"
+#include "text/text.h"
+
+namespace lumacite::cli {
+namespace {
+
+struct Opened {
+    store::Workspace workspace;
+    std::string format_type;
+};
+
+Opened open_project(Context& ctx, const std::string& number) {
+    const auto project = ctx.catalogue().find_project(number);
+    if (!project || text::trim(number).empty()) {
+        throw Refusal(msg::choose_project_first);
+    }
+    const std::string type = ctx.catalogue().format_type(project->geshi);
+    try {
+        return {store::Workspace::open_read_only(ctx.home, number), type};
+    } catch (const std::exception& e) {
+        throw Failure(e.what());
+    }
+}
+
+std::string output_file(Args& args) {
+    const auto output = args.option("-o");
+    if (!output || output->empty()) {
+        throw UsageError("-o FILE is needed");
+    }
+    return *output;
+}
+
+// --txt or --xlsx, exactly one; true for the workbook.
+bool workbook_form(Args& args) {
+    const bool txt = args.flag("--txt");
+    const bool xlsx = args.flag("--xlsx");
+    if (txt == xlsx) {
+        throw UsageError("give one of --txt and --xlsx");
+    }
+    return xlsx;
+}
+
+// Runs an export; its failures become the command's exit codes.
+template <class Fn> void exporting(Fn&& fn) {
+    try {
+        fn();
+    } catch (const exports::ExportError& e) {
+        throw Failure(e.what());
+    } catch (const store::WorkspaceError& e) {
+        throw Failure(e.what());
+    } catch (const store::DbaseError& e) {
+        throw Failure(e.what());
+    }
+}
+
+void export_stats(Context& ctx, Args& args) {
+    const std::string file = output_file(args);
+    const auto threshold_text = args.option("--threshold");
+    const std::string number = args.positional("NUMBER");
+    const std::string keyword = args.positional("KEYWORD");
+    args.finish();
+    long long threshold = 1; // the field's initial value
+    if (threshold_text) {
+        if (threshold_text->empty() || threshold_text->size() > 18 ||
+            threshold_text->find_first_not_of("0123456789") != std::string::npos) {
+            throw UsageError("--threshold needs a whole number, not \"" + *threshold_text + "\"");
+        }
+        threshold = analysis::parse_bound(*threshold_text);
+    }
+    auto opened = open_project(ctx, number);
+    exporting([&] {
+        const auto rows = opened.workspace.statistics(keyword);
+        if (rows.empty()) {
+            throw Refusal(analysis::statistics_needed_message(keyword));
+        }
+        NullProgress progress;
+        exports::write_statistics_workbook(file, rows, threshold, progress);
+    });
+}
+
+void export_values(Context& ctx, Args& args) {
+    const std::string file = output_file(args);
+    const bool workbook = workbook_form(args);
+    const std::string number = args.positional("NUMBER");
+    const std::string keyword = args.positional("KEYWORD");
+    args.finish();
+    auto opened = open_project(ctx, number);
+    exporting([&] {
+        NullProgress progress;
+        if (workbook) {
+            exports::write_values_workbook(opened.workspace, keyword, file, progress);
+        } else {
+            exports::write_values_text(opened.workspace, keyword, file, progress);
+        }
+    });
+}
+
+std::vector<std::string> split_articles(const std::string& list) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const auto comma = std::min(list.find(',', start), list.size());
+        std::string a = text::trim(std::string_view(list).substr(start, comma - start));
+        if (!a.empty() && std::find(out.begin(), out.end(), a) == out.end()) {
+            out.push_back(std::move(a));
+        }
+        start = comma + 1;
+    }
+    return out;
+}
+
+void report(Context& ctx, Args& args) {
+    const std::string file = output_file(args);
+    const bool workbook = workbook_form(args);
+    const auto value = args.option_values("--value", 2);
+    const auto pair = args.option_values("--pair", 3);
+    const auto list = args.option("--articles");
+    const std::string number = args.positional("NUMBER");
+    args.finish();
+    if ((value ? 1 : 0) + (pair ? 1 : 0) + (list ? 1 : 0) != 1) {
+        throw UsageError("give one of --value, --pair and --articles");
+    }
+    auto opened = open_project(ctx, number);
+    exporting([&] {
+        std::vector<std::string> articles;
+        if (value) {
+            articles = exports::value_carriers(opened.workspace, (*value)[0], opened.format_type,
+                                               (*value)[1]);
+        } else if (pair) {
+            articles = exports::pair_carriers(opened.workspace, (*pair)[0], opened.format_type,
+                                              (*pair)[1], (*pair)[2]);
+        } else {
+            articles = split_articles(*list);
+            if (articles.empty()) {
+                throw Refusal(msg::report_basket_empty);
+            }
+        }
+        NullProgress progress;
+        if (workbook) {
+            const auto journals = exports::JournalTable::load(
+                ctx.home, exports::shipped_journal_table(store::executable_folder()));
+            exports::write_workbook_report(opened.workspace, articles, journals, file, progress);
+        } else {
+            exports::write_text_report(opened.workspace, articles, file, progress);
+        }
+    });
+}
+
+const CommandRegistration export_stats_cmd{
+    {"export-stats",
+     "export-stats NUMBER KEYWORD -o FILE.xlsx [--threshold N]   statistics rows to a workbook",
+     export_stats}};
+const CommandRegistration export_values_cmd{
+    {"export-values",
+     "export-values NUMBER KEYWORD (--txt | --xlsx) -o FILE   every value of a keyword",
+     export_values}};
+const CommandRegistration report_cmd{
+    {"report",
+     "report NUMBER (--value KEYWORD VALUE | --pair KEYWORD VALUE1 VALUE2 | --articles "
+     "A1,A2,…) (--txt | --xlsx) -o FILE",
+     report}};
+
+} // namespace
+} // namespace lumacite::cli
