@@ -235,6 +235,8 @@ inline constexpr const char* network_igraph_failed = "网络计算失败：";
 // ---- Exports ----------------------------------------------------------------------------
 // Statistics workbook (OK/Cancel question) and its column titles, as in the statistics grid.
 inline constexpr const char* stats_export_question = "确认要导出Excel文档吗？\r";
+// The title of the job dialog while the statistics workbook is written.
+inline constexpr const char* stats_export_title = "导出统计结果至Excel格式文件......";
 inline constexpr const char* statistics_titles[5] = {"序号", "关键字段", "出现频次", "百分比％",
                                                      "累计百分比％"};
 // Value export: "当前关键字“" + keyword + one of the suffixes; the text file is

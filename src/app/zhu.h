@@ -7,8 +7,9 @@
 // file of their own: zhu_admin.cpp (formats and keyword definitions), zhu_projects.cpp
 // (projects), zhu_documents.cpp (document list), zhu_extract.cpp (extraction, values
 // browser, article basket), zhu_stats.cpp (statistics), zhu_matrix.cpp (matrices),
-// zhu_network.cpp (the network map of the matrix page). Every
-// button, list and menu item is connected to its handler by the constructor.
+// zhu_network.cpp (the network map of the matrix page), zhu_exports.cpp (the workbook, value
+// and article exports). Every button, list and menu item is connected to its handler by the
+// constructor.
 #pragma once
 
 #include "analysis/jobs.h"
@@ -345,6 +346,17 @@ private:
     std::optional<std::string> generation_keyword();
     // Shows the document list again with entry `xuhao` selected, after a registration.
     void show_registered_document(long long xuhao);
+
+    // Exports (zhu_exports.cpp). The value export of the values browser's keyword.
+    void export_values(bool workbook);
+    // The article report of a statistics row, a co-occurrence cell, the article basket.
+    void export_row_articles(bool workbook);
+    void export_cell_articles(bool workbook);
+    void export_basket_articles(bool workbook);
+    // Writes the report of `articles` (temp.txt, or a workbook in exports/ named by kind
+    // and parts) in the caller-driven job dialog with `title`, then shows it.
+    void export_articles(const std::vector<std::string>& articles, bool workbook, const char* title,
+                         const char* kind, const std::vector<std::string>& parts);
 
     bool in_tab_click_ = false;
 };

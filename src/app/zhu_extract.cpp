@@ -102,20 +102,4 @@ void TForm_zhu::SpeedButton23Click() {
     PopupMenu3->popup(QCursor::pos());
 }
 
-void TForm_zhu::MenuItem4Click() {
-    // Basket articles to a text report: filled by the article information export.
-}
-
-void TForm_zhu::MenuItem6Click() {
-    // Basket articles to a workbook: filled by the article information export.
-}
-
-void TForm_zhu::MenuItem7Click() {
-    // All values of the keyword to a text file: filled by the value export.
-}
-
-void TForm_zhu::MenuItem8Click() {
-    // All values of the keyword to a workbook: filled by the value export.
-}
-
 } // namespace lumacite::app

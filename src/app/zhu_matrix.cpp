@@ -142,12 +142,4 @@ void TForm_zhu::SpeedButton8Click() {
     }
 }
 
-void TForm_zhu::MenuItem1Click() {
-    // Co-occurring articles to a text report: filled by the article information export.
-}
-
-void TForm_zhu::MenuItem3Click() {
-    // Co-occurring articles to a workbook: filled by the article information export.
-}
-
 } // namespace lumacite::app

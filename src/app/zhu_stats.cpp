@@ -1,5 +1,4 @@
-// Statistics page: counting a keyword, its rows, the workbook export and the article
-// information export of a row.
+// Statistics page: counting a keyword and its rows. Its exports are in zhu_exports.cpp.
 #include "analysis/jobs.h"
 #include "app/zhu.h"
 #include "messages.h"
@@ -111,18 +110,6 @@ void TForm_zhu::statistics_job(TForm_zhuangtaitiao& dialog) {
     } catch (const std::exception& e) {
         prompter.refuse(e.what());
     }
-}
-
-void TForm_zhu::SpeedButton12Click() {
-    // Statistics to a workbook: filled by the statistics export.
-}
-
-void TForm_zhu::txt1Click() {
-    // Articles of the row to a text report: filled by the article information export.
-}
-
-void TForm_zhu::excel1Click() {
-    // Articles of the row to a workbook: filled by the article information export.
 }
 
 } // namespace lumacite::app

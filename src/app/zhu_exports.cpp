@@ -1,0 +1,272 @@
+// The exports of the main window: the statistics workbook (page 统计), the value export
+// (全部导出, page 提取) and the article information report of a statistics row, a
+// co-occurrence cell and the article basket. Workbooks go to exports/ in the program folder
+// and are shown with the desktop's spreadsheet application; text files open in the
+// program's viewer.
+#include "analysis/analysis.h"
+#include "app/zhu.h"
+#include "export/exports.h"
+#include "messages.h"
+#include "store/program_folder.h"
+#include "text/text.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <ctime>
+
+namespace lumacite::app {
+
+namespace {
+
+std::tm local_now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm out{};
+    localtime_r(&now, &out);
+    return out;
+}
+
+// The hourglass while a command works.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// The window takes no input while an export reads the project tables: a command started
+// meanwhile could change the rows being read.
+class InputPause {
+public:
+    explicit InputPause(QWidget* window) : window_(window) { window_->setEnabled(false); }
+    ~InputPause() { window_->setEnabled(true); }
+    InputPause(const InputPause&) = delete;
+    InputPause& operator=(const InputPause&) = delete;
+
+private:
+    QWidget* window_;
+};
+
+} // namespace
+
+// ---- Statistics workbook ------------------------------------------------------------------
+
+void TForm_zhu::SpeedButton12Click() {
+    if (ComboBox3->currentIndex() < 0 || tongji_rows.empty() || !project_with_number()) {
+        return;
+    }
+    if (!prompter.ask_ok_cancel(msg::stats_export_question)) {
+        return;
+    }
+    if (Edit4->text().isEmpty()) {
+        Edit4->setText(QStringLiteral("0"));
+    }
+    const long long threshold = analysis::parse_bound(Edit4->text().toStdString());
+    const std::vector<std::string> parts{chosen_keyword(ComboBox3)};
+    std::filesystem::path file;
+    try {
+        const WaitCursor wait;
+        file = exports::new_workbook_path(program_folder, msg::export_kind_statistics, parts,
+                                          local_now());
+        const InputPause pause(centralWidget());
+        auto dialog = start_caller_driven(msg::stats_export_title);
+        exports::write_statistics_workbook(file, tongji_rows, threshold, *dialog);
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+        return;
+    }
+    // The grid stands where the export stopped: on the first row below the threshold, or
+    // on the last row.
+    const std::size_t q = exports::qualifying_rows(tongji_rows, threshold);
+    set_current_row(DBGrid5, static_cast<int>(std::min(q, tongji_rows.size() - 1)));
+    prompter.show_workbook(file);
+}
+
+// ---- Value export -------------------------------------------------------------------------
+
+void TForm_zhu::export_values(bool workbook) {
+    if (ComboBox1->currentIndex() < 0 || DBGrid6_model->rowCount() == 0) {
+        return;
+    }
+    store::Workspace* ws = project_workspace();
+    if (ws == nullptr) {
+        return;
+    }
+    const std::string keyword = chosen_keyword(ComboBox1);
+    std::filesystem::path file;
+    try {
+        if (workbook) {
+            const std::vector<std::string> parts{keyword};
+            file = exports::new_workbook_path(program_folder, msg::export_kind_values, parts,
+                                              local_now());
+        } else {
+            if (!exports::keyword_fits_file_name(keyword)) {
+                prompter.refuse(exports::keyword_not_file_name_message(keyword));
+                return;
+            }
+            file = program_folder / exports::value_text_file_name(keyword);
+        }
+        const InputPause pause(centralWidget());
+        auto dialog = start_caller_driven(exports::value_export_title(keyword, workbook));
+        if (workbook) {
+            exports::write_values_workbook(*ws, keyword, file, *dialog);
+        } else {
+            exports::write_values_text(*ws, keyword, file, *dialog);
+        }
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+        return;
+    }
+    if (workbook) {
+        prompter.show_workbook(file);
+    } else {
+        prompter.show_text_file(file);
+    }
+}
+
+void TForm_zhu::MenuItem7Click() {
+    export_values(false);
+}
+
+void TForm_zhu::MenuItem8Click() {
+    export_values(true);
+}
+
+// ---- Article information report ------------------------------------------------------------
+
+void TForm_zhu::export_articles(const std::vector<std::string>& articles, bool workbook,
+                                const char* title, const char* kind,
+                                const std::vector<std::string>& parts) {
+    store::Workspace* ws = project_workspace();
+    if (ws == nullptr) {
+        return;
+    }
+    std::filesystem::path file = program_folder / msg::report_text_file;
+    try {
+        exports::JournalTable journals;
+        if (workbook) {
+            journals = exports::JournalTable::load(
+                program_folder, exports::shipped_journal_table(store::executable_folder()));
+            file = exports::new_workbook_path(program_folder, kind, parts, local_now());
+        }
+        const InputPause pause(centralWidget());
+        auto dialog = start_caller_driven(title);
+        if (workbook) {
+            exports::write_workbook_report(*ws, articles, journals, file, *dialog);
+        } else {
+            exports::write_text_report(*ws, articles, file, *dialog);
+        }
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+        return;
+    }
+    if (workbook) {
+        prompter.show_workbook(file);
+    } else {
+        prompter.show_text_file(file);
+    }
+}
+
+void TForm_zhu::export_row_articles(bool workbook) {
+    const int row = DBGrid5->currentIndex().row();
+    if (ComboBox3->currentIndex() < 0 || row < 0 ||
+        static_cast<std::size_t>(row) >= tongji_rows.size() || !project_with_number()) {
+        return;
+    }
+    const std::string value = tongji_rows[static_cast<std::size_t>(row)].zhi;
+    if (value.empty()) {
+        return;
+    }
+    store::Workspace* ws = project_workspace();
+    if (ws == nullptr) {
+        return;
+    }
+    const std::string keyword = chosen_keyword(ComboBox3);
+    std::vector<std::string> articles;
+    try {
+        articles = exports::value_carriers(*ws, keyword, selected_format_type(), value);
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+        return;
+    }
+    export_articles(articles, workbook,
+                    workbook ? msg::report_title_row_workbook : msg::report_title_row_text,
+                    msg::export_kind_articles, {keyword, value});
+}
+
+void TForm_zhu::txt1Click() {
+    export_row_articles(false);
+}
+
+void TForm_zhu::excel1Click() {
+    export_row_articles(true);
+}
+
+void TForm_zhu::export_cell_articles(bool workbook) {
+    const QModelIndex at = StringGrid2->currentIndex();
+    const int r = at.row();
+    const int c = at.column();
+    // Header cells are fixed: they cannot be the current cell of the grid.
+    if (r < 1 || c < 1 || !project_with_number()) {
+        return;
+    }
+    const std::string x = StringGrid2_cells->cell(c, r).toStdString();
+    if (x.empty() || x == "0") {
+        return;
+    }
+    const std::string row_value = StringGrid2_cells->cell(0, r).toStdString();
+    const std::string column_value = StringGrid2_cells->cell(c, 0).toStdString();
+    if (!prompter.ask_yes_no(
+            exports::cooccurrence_report_question(r, row_value, c, column_value, x))) {
+        return;
+    }
+    store::Workspace* ws = project_workspace();
+    if (ws == nullptr) {
+        return;
+    }
+    const std::string keyword = chosen_keyword(ComboBox3);
+    std::vector<std::string> articles;
+    try {
+        articles =
+            exports::pair_carriers(*ws, keyword, selected_format_type(), row_value, column_value);
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+        return;
+    }
+    export_articles(articles, workbook,
+                    workbook ? msg::report_title_cell_workbook : msg::report_title_cell_text,
+                    msg::export_kind_cooccurring, {keyword, row_value, column_value});
+}
+
+void TForm_zhu::MenuItem1Click() {
+    export_cell_articles(false);
+}
+
+void TForm_zhu::MenuItem3Click() {
+    export_cell_articles(true);
+}
+
+void TForm_zhu::export_basket_articles(bool workbook) {
+    if (ListBox2->count() == 0) {
+        prompter.refuse(msg::report_basket_empty, Icon::information);
+        return;
+    }
+    std::vector<std::string> articles;
+    for (int i = 0; i < ListBox2->count(); ++i) {
+        articles.push_back(ListBox2->item(i)->text().toStdString());
+    }
+    export_articles(articles, workbook,
+                    workbook ? msg::report_title_basket_workbook : msg::report_title_basket_text,
+                    msg::export_kind_basket, {});
+}
+
+void TForm_zhu::MenuItem4Click() {
+    export_basket_articles(false);
+}
+
+void TForm_zhu::MenuItem6Click() {
+    export_basket_articles(true);
+}
+
+} // namespace lumacite::app
