@@ -156,7 +156,7 @@ void write_workbook_report(store::Workspace& workspace, std::span<const std::str
     progress.set_maximum(static_cast<long long>(articles.size()));
     try {
         office::WorkbookWriter book(file);
-        book.add_sheet("Sheet1", true);
+        book.add_sheet("Sheet1", 9);
         book.write(1, 1, msg::report_headings_first[0]);
         book.write(1, 2, msg::report_headings_first[1]);
         for (std::size_t k = 0; k < report_keywords.size(); ++k) {

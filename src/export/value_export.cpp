@@ -76,7 +76,7 @@ std::uint64_t write_values_workbook(store::Workspace& workspace, std::string_vie
         std::uint32_t row = 0;
         auto start_sheet = [&] {
             ++page;
-            book.add_sheet(paged ? page_name(page) : "Sheet1", true);
+            book.add_sheet(paged ? page_name(page) : "Sheet1", 4);
             for (std::uint16_t c = 0; c < 4; ++c) {
                 book.write(1, c + 1, msg::value_headings[c]);
             }

@@ -51,9 +51,11 @@ public:
     // Without close(): nothing is written and the started file is removed.
     ~WorkbookWriter();
 
-    // Adds a sheet after the last one; later writes go to it. With `whole_sheet_text`
-    // every cell of the sheet, also those left empty, is formatted as text.
-    void add_sheet(const std::string& name, bool whole_sheet_text = false);
+    // Adds a sheet after the last one; later writes go to it. Its first `text_columns`
+    // columns are formatted as text as a whole, so that also the cells left empty in them
+    // are text. (Only the columns in use: formatting all 16,384 columns would make every
+    // row cost as much as a row of 16,384 cells.)
+    void add_sheet(const std::string& name, std::uint16_t text_columns = 0);
     // Writes a text cell formatted "@". Within a sheet rows come in ascending order (the
     // cells of one row in any order); writing above the current row throws.
     void write(std::uint32_t row, std::uint16_t column, std::string_view text);

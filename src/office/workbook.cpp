@@ -5,6 +5,7 @@
 
 #include <freexl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -77,7 +78,7 @@ void WorkbookWriter::fail(const std::string& what) const {
     throw WorkbookError(file_, what);
 }
 
-void WorkbookWriter::add_sheet(const std::string& name, bool whole_sheet_text) {
+void WorkbookWriter::add_sheet(const std::string& name, std::uint16_t text_columns) {
     if (workbook_ == nullptr) {
         fail("the workbook is closed");
     }
@@ -89,8 +90,9 @@ void WorkbookWriter::add_sheet(const std::string& name, bool whole_sheet_text) {
     if (sheet_ == nullptr) {
         fail("sheet \"" + name + "\" cannot be added (no room for temporary files?)");
     }
-    if (whole_sheet_text) {
-        worksheet_set_column(sheet_, 0, max_sheet_columns - 1, LXW_DEF_COL_WIDTH, text_);
+    if (text_columns > 0) {
+        const auto last = std::min(text_columns, max_sheet_columns);
+        worksheet_set_column(sheet_, 0, static_cast<lxw_col_t>(last - 1), LXW_DEF_COL_WIDTH, text_);
     }
     ++sheets_;
     row_ = 0;

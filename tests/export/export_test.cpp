@@ -150,6 +150,7 @@ TEST_F(Exports, EveryValueOfTheKeywordFromEveryDocumentInTableOrder) {
     ASSERT_EQ(sheets.size(), 1u);
     EXPECT_EQ(sheets[0].name, "Sheet1");
     EXPECT_EQ(sheets[0].column_formats.at(1), "@");
+    EXPECT_EQ(sheets[0].column_spans.at(1), 4);
     const std::vector<Texts> expected = {{"序号", "文章号", "关键字段", "值"},
                                          {"1", "0000000001", "作者", "Smith J"},
                                          {"2", "0000000007", "作者", "张三"},
@@ -312,6 +313,7 @@ TEST_F(Exports, WorkbookReportWithTheQueryCombination) {
     const auto sheets = read_xlsx(file);
     ASSERT_EQ(sheets.size(), 1u);
     EXPECT_EQ(sheets[0].column_formats.at(1), "@");
+    EXPECT_EQ(sheets[0].column_spans.at(1), 9);
     const std::vector<Texts> expected = {
         {"序号", "文章号", "标题", "第一作者", "期刊", "年代", "卷", "起始页", "查询信息组合"},
         {"1", "987", "A title", "Smith J", "J BIOL CHEM", "2001", "276", "1234",

@@ -40,7 +40,7 @@ TEST(WorkbookWriter, TextsStayExactlyAsWrittenInTextCells) {
         for (std::size_t i = 0; i < texts.size(); ++i) {
             book.write(static_cast<std::uint32_t>(i + 1), 2, texts[i]);
         }
-        book.add_sheet("Sheet1", true);
+        book.add_sheet("Sheet1", 2);
         book.write(3, 1, "only");
         EXPECT_EQ(book.sheet_count(), 2);
         book.close();
@@ -57,9 +57,10 @@ TEST(WorkbookWriter, TextsStayExactlyAsWrittenInTextCells) {
         EXPECT_EQ(cell.format_code, "@") << i;
         EXPECT_EQ(sheets[0].text(i + 1, 1), "") << i;
     }
-    // Only the second sheet is text as a whole; its empty rows stay empty.
+    // The second sheet's first two columns are text as a whole; its empty rows stay empty.
     EXPECT_TRUE(sheets[0].column_formats.empty());
     EXPECT_EQ(sheets[1].column_formats, (std::map<int, std::string>{{1, "@"}}));
+    EXPECT_EQ(sheets[1].column_spans, (std::map<int, int>{{1, 2}}));
     EXPECT_EQ(sheets[1].row_texts(3), std::vector<std::string>{"only"});
     EXPECT_EQ(sheets[1].row_texts(1), std::vector<std::string>{});
 }

@@ -29,6 +29,8 @@ struct XlsxSheet {
     std::vector<std::vector<XlsxCell>> rows;
     // The number format given to whole columns (<cols>), by first column (1-based).
     std::map<int, std::string> column_formats;
+    // The last column of each such span, by first column.
+    std::map<int, int> column_spans;
     std::size_t row_count() const { return rows.size(); }
     const XlsxCell& cell(std::size_t row, std::size_t column) const {
         static const XlsxCell none;
@@ -212,6 +214,7 @@ inline std::vector<XlsxSheet> read_xlsx(const std::filesystem::path& file) {
                 const auto style = static_cast<std::size_t>(col.attribute("style").as_int());
                 sheet.column_formats[col.attribute("min").as_int()] =
                     style < style_formats.size() ? style_formats[style] : "?";
+                sheet.column_spans[col.attribute("min").as_int()] = col.attribute("max").as_int();
             }
         }
         for (auto row : ws.child("sheetData").children("row")) {
