@@ -98,14 +98,12 @@ QTableView* make_string_grid(QWidget* parent, const char* name, QAbstractItemMod
 }
 
 QMenu* make_menu(QWidget* parent, const char* name, QAction** txt, const char* txt_name,
-                 QAction** excel, const char* excel_name, bool separator) {
+                 QAction** excel, const char* excel_name) {
     auto* m = new QMenu(parent);
     m->setObjectName(QString::fromLatin1(name));
     *txt = m->addAction(qs("导出至txt文本"));
     (*txt)->setObjectName(QString::fromLatin1(txt_name));
-    if (separator) {
-        m->addSeparator();
-    }
+    m->addSeparator();
     *excel = m->addAction(qs("导出至excel"));
     (*excel)->setObjectName(QString::fromLatin1(excel_name));
     return m;
@@ -448,10 +446,8 @@ QWidget* TForm_zhu::build_extract_page() {
     values->addLayout(side);
     layout->addLayout(values, 3);
 
-    PopupMenu3 =
-        make_menu(this, "PopupMenu3", &MenuItem4, "MenuItem4", &MenuItem6, "MenuItem6", false);
-    PopupMenu4 =
-        make_menu(this, "PopupMenu4", &MenuItem7, "MenuItem7", &MenuItem8, "MenuItem8", true);
+    PopupMenu3 = make_menu(this, "PopupMenu3", &MenuItem4, "MenuItem4", &MenuItem6, "MenuItem6");
+    PopupMenu4 = make_menu(this, "PopupMenu4", &MenuItem7, "MenuItem7", &MenuItem8, "MenuItem8");
     return page;
 }
 
@@ -496,7 +492,7 @@ QWidget* TForm_zhu::build_stats_page() {
     DBGrid5->setToolTip(qs("在某行统计结果上点击鼠标右键可获取导出菜单"));
     DBGrid5->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(DBGrid5, 1);
-    PopupMenu1 = make_menu(this, "PopupMenu1", &txt1, "txt1", &excel1, "excel1", false);
+    PopupMenu1 = make_menu(this, "PopupMenu1", &txt1, "txt1", &excel1, "excel1");
     return page;
 }
 
@@ -573,8 +569,7 @@ QWidget* TForm_zhu::build_matrix_page() {
     PageControl1->addTab(TabSheet2, qs(msg::job_cooccurrence));
     PageControl1->addTab(build_network_tab(), qs(msg::network_tab));
     layout->addWidget(PageControl1, 1);
-    PopupMenu2 =
-        make_menu(this, "PopupMenu2", &MenuItem1, "MenuItem1", &MenuItem3, "MenuItem3", false);
+    PopupMenu2 = make_menu(this, "PopupMenu2", &MenuItem1, "MenuItem1", &MenuItem3, "MenuItem3");
     return page;
 }
 

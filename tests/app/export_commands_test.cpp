@@ -84,6 +84,17 @@ protected:
     int authors = -1;
 };
 
+TEST_F(ExportCommands, EachExportMenuOffersTextASeparatorAndWorkbook) {
+    for (QMenu* menu :
+         {window->PopupMenu1, window->PopupMenu2, window->PopupMenu3, window->PopupMenu4}) {
+        const auto actions = menu->actions();
+        ASSERT_EQ(actions.size(), 3) << menu->objectName().toStdString();
+        EXPECT_EQ(actions[0]->text(), qs("导出至txt文本"));
+        EXPECT_TRUE(actions[1]->isSeparator());
+        EXPECT_EQ(actions[2]->text(), qs("导出至excel"));
+    }
+}
+
 TEST_F(ExportCommands, StatisticsWorkbookAfterTheQuestionDownToTheThreshold) {
     window->SpeedButton12Click(); // no statistics rows: nothing, no question
     EXPECT_TRUE(prompter.calls().empty());
