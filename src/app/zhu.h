@@ -347,7 +347,15 @@ private:
     // Shows the document list again with entry `xuhao` selected, after a registration.
     void show_registered_document(long long xuhao);
 
-    // Exports (zhu_exports.cpp). The value export of the values browser's keyword.
+    // Exports (zhu_exports.cpp). Runs a step; a failure is shown and gives false.
+    bool attempt(const std::function<void()>& step);
+    // Writes an export in the caller-driven job dialog with `title`; the window takes no
+    // input meanwhile. False (the failure shown) when it failed.
+    bool write_export(const std::string& title, const std::function<void(Progress&)>& write);
+    // Shows a written export: a workbook with the desktop's application, a text file in
+    // the viewer.
+    void show_export(const std::filesystem::path& file, bool workbook);
+    // The value export of the values browser's keyword.
     void export_values(bool workbook);
     // The article report of a statistics row, a co-occurrence cell, the article basket.
     void export_row_articles(bool workbook);

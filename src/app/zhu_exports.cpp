@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 
 #include <ctime>
+#include <functional>
 
 namespace lumacite::app {
 
@@ -50,6 +51,35 @@ private:
 
 } // namespace
 
+// ---- Running an export ----------------------------------------------------------------------
+
+bool TForm_zhu::attempt(const std::function<void()>& step) {
+    try {
+        step();
+        return true;
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+        return false;
+    }
+}
+
+bool TForm_zhu::write_export(const std::string& title,
+                             const std::function<void(Progress&)>& write) {
+    return attempt([&] {
+        const InputPause pause(centralWidget());
+        auto dialog = start_caller_driven(title);
+        write(*dialog);
+    });
+}
+
+void TForm_zhu::show_export(const std::filesystem::path& file, bool workbook) {
+    if (workbook) {
+        prompter.show_workbook(file);
+    } else {
+        prompter.show_text_file(file);
+    }
+}
+
 // ---- Statistics workbook ------------------------------------------------------------------
 
 void TForm_zhu::SpeedButton12Click() {
@@ -65,22 +95,21 @@ void TForm_zhu::SpeedButton12Click() {
     const long long threshold = analysis::parse_bound(Edit4->text().toStdString());
     const std::vector<std::string> parts{chosen_keyword(ComboBox3)};
     std::filesystem::path file;
-    try {
-        const WaitCursor wait;
-        file = exports::new_workbook_path(program_folder, msg::export_kind_statistics, parts,
-                                          local_now());
-        const InputPause pause(centralWidget());
-        auto dialog = start_caller_driven(msg::stats_export_title);
-        exports::write_statistics_workbook(file, tongji_rows, threshold, *dialog);
-    } catch (const std::exception& e) {
-        prompter.refuse(e.what());
+    const WaitCursor wait;
+    if (!attempt([&] {
+            file = exports::new_workbook_path(program_folder, msg::export_kind_statistics, parts,
+                                              local_now());
+        }) ||
+        !write_export(msg::stats_export_title, [&](Progress& progress) {
+            exports::write_statistics_workbook(file, tongji_rows, threshold, progress);
+        })) {
         return;
     }
     // The grid stands where the export stopped: on the first row below the threshold, or
     // on the last row.
     const std::size_t q = exports::qualifying_rows(tongji_rows, threshold);
     set_current_row(DBGrid5, static_cast<int>(std::min(q, tongji_rows.size() - 1)));
-    prompter.show_workbook(file);
+    show_export(file, true);
 }
 
 // ---- Value export -------------------------------------------------------------------------
@@ -94,35 +123,26 @@ void TForm_zhu::export_values(bool workbook) {
         return;
     }
     const std::string keyword = chosen_keyword(ComboBox1);
-    std::filesystem::path file;
-    try {
-        if (workbook) {
-            const std::vector<std::string> parts{keyword};
-            file = exports::new_workbook_path(program_folder, msg::export_kind_values, parts,
-                                              local_now());
-        } else {
-            if (!exports::keyword_fits_file_name(keyword)) {
-                prompter.refuse(exports::keyword_not_file_name_message(keyword));
-                return;
-            }
-            file = program_folder / exports::value_text_file_name(keyword);
-        }
-        const InputPause pause(centralWidget());
-        auto dialog = start_caller_driven(exports::value_export_title(keyword, workbook));
-        if (workbook) {
-            exports::write_values_workbook(*ws, keyword, file, *dialog);
-        } else {
-            exports::write_values_text(*ws, keyword, file, *dialog);
-        }
-    } catch (const std::exception& e) {
-        prompter.refuse(e.what());
+    if (!workbook && !exports::keyword_fits_file_name(keyword)) {
+        prompter.refuse(exports::keyword_not_file_name_message(keyword));
         return;
     }
-    if (workbook) {
-        prompter.show_workbook(file);
-    } else {
-        prompter.show_text_file(file);
+    std::filesystem::path file = program_folder / exports::value_text_file_name(keyword);
+    const std::vector<std::string> parts{keyword};
+    if ((workbook && !attempt([&] {
+             file = exports::new_workbook_path(program_folder, msg::export_kind_values, parts,
+                                               local_now());
+         })) ||
+        !write_export(exports::value_export_title(keyword, workbook), [&](Progress& progress) {
+            if (workbook) {
+                exports::write_values_workbook(*ws, keyword, file, progress);
+            } else {
+                exports::write_values_text(*ws, keyword, file, progress);
+            }
+        })) {
+        return;
     }
+    show_export(file, workbook);
 }
 
 void TForm_zhu::MenuItem7Click() {
@@ -143,29 +163,22 @@ void TForm_zhu::export_articles(const std::vector<std::string>& articles, bool w
         return;
     }
     std::filesystem::path file = program_folder / msg::report_text_file;
-    try {
-        exports::JournalTable journals;
-        if (workbook) {
-            journals = exports::JournalTable::load(
-                program_folder, exports::shipped_journal_table(store::executable_folder()));
-            file = exports::new_workbook_path(program_folder, kind, parts, local_now());
-        }
-        const InputPause pause(centralWidget());
-        auto dialog = start_caller_driven(title);
-        if (workbook) {
-            exports::write_workbook_report(*ws, articles, journals, file, *dialog);
-        } else {
-            exports::write_text_report(*ws, articles, file, *dialog);
-        }
-    } catch (const std::exception& e) {
-        prompter.refuse(e.what());
+    exports::JournalTable journals;
+    if ((workbook && !attempt([&] {
+             journals = exports::JournalTable::load(
+                 program_folder, exports::shipped_journal_table(store::executable_folder()));
+             file = exports::new_workbook_path(program_folder, kind, parts, local_now());
+         })) ||
+        !write_export(title, [&](Progress& progress) {
+            if (workbook) {
+                exports::write_workbook_report(*ws, articles, journals, file, progress);
+            } else {
+                exports::write_text_report(*ws, articles, file, progress);
+            }
+        })) {
         return;
     }
-    if (workbook) {
-        prompter.show_workbook(file);
-    } else {
-        prompter.show_text_file(file);
-    }
+    show_export(file, workbook);
 }
 
 void TForm_zhu::export_row_articles(bool workbook) {
@@ -179,15 +192,11 @@ void TForm_zhu::export_row_articles(bool workbook) {
         return;
     }
     store::Workspace* ws = project_workspace();
-    if (ws == nullptr) {
-        return;
-    }
     const std::string keyword = chosen_keyword(ComboBox3);
     std::vector<std::string> articles;
-    try {
-        articles = exports::value_carriers(*ws, keyword, selected_format_type(), value);
-    } catch (const std::exception& e) {
-        prompter.refuse(e.what());
+    if (ws == nullptr || !attempt([&] {
+            articles = exports::value_carriers(*ws, keyword, selected_format_type(), value);
+        })) {
         return;
     }
     export_articles(articles, workbook,
@@ -222,16 +231,12 @@ void TForm_zhu::export_cell_articles(bool workbook) {
         return;
     }
     store::Workspace* ws = project_workspace();
-    if (ws == nullptr) {
-        return;
-    }
     const std::string keyword = chosen_keyword(ComboBox3);
     std::vector<std::string> articles;
-    try {
-        articles =
-            exports::pair_carriers(*ws, keyword, selected_format_type(), row_value, column_value);
-    } catch (const std::exception& e) {
-        prompter.refuse(e.what());
+    if (ws == nullptr || !attempt([&] {
+            articles = exports::pair_carriers(*ws, keyword, selected_format_type(), row_value,
+                                              column_value);
+        })) {
         return;
     }
     export_articles(articles, workbook,
