@@ -36,7 +36,8 @@ public:
     virtual std::optional<std::filesystem::path>
     choose_directory(const std::string& title, const std::filesystem::path& folder = {}) = 0;
 
-    // Shows a text file (GB18030 or UTF-8) in the program's read-only viewer window.
+    // Shows a text file (GB18030, or as its byte-order mark says) in the program's
+    // read-only viewer window.
     virtual void show_text_file(const std::filesystem::path& file) = 0;
     // Opens a workbook with the desktop's default application.
     virtual void show_workbook(const std::filesystem::path& file) = 0;

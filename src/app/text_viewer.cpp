@@ -25,7 +25,12 @@ TextViewer::TextViewer(const std::filesystem::path& file, QWidget* parent)
     edit_->setObjectName(QStringLiteral("TextViewerText"));
     edit_->setReadOnly(true);
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit_->setPlainText(QString::fromStdString(text::decode_input(bytes)));
+    // The program writes its text files in GB18030. Guessing instead would misread short
+    // Chinese lines whose GB18030 bytes happen to be valid UTF-8 ("小" is D0 A1, "С").
+    const bool marked = text::detect_encoding(bytes) != text::Encoding::utf8 &&
+                        text::detect_encoding(bytes) != text::Encoding::gb18030;
+    edit_->setPlainText(
+        QString::fromStdString(marked ? text::decode_input(bytes) : text::gb18030_to_utf8(bytes)));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(edit_);

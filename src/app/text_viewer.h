@@ -1,5 +1,6 @@
 // The program's read-only viewer of text files (reports, value lists): the file's bytes
-// are decoded by the input rules (a byte-order mark, else UTF-8, else GB18030).
+// are read as GB18030, the encoding the program writes, unless a byte-order mark names
+// UTF-8 or UTF-16.
 #pragma once
 
 #include <QPlainTextEdit>

@@ -192,6 +192,9 @@ TEST(TextViewer, ShowsGb18030AndUtf8FilesReadOnly) {
     write_file(dir / "gbk.txt", text::utf8_to_gb18030("关键字“作者”\r\n第二行\r\n"));
     TextViewer gbk(dir / "gbk.txt");
     EXPECT_EQ(gbk.text(), qs("关键字“作者”\n第二行\n"));
+    // GB18030 bytes that also form valid UTF-8 ("小" is D0 A1, UTF-8 for "С").
+    write_file(dir / "short.txt", text::utf8_to_gb18030("小\r\n"));
+    EXPECT_EQ(TextViewer(dir / "short.txt").text(), qs("小\n"));
     write_file(dir / "utf8.txt", "\xEF\xBB\xBFPMID 1\n");
     TextViewer utf8(dir / "utf8.txt");
     EXPECT_EQ(utf8.text(), qs("PMID 1\n"));
