@@ -95,12 +95,12 @@ void TForm_zhu::SpeedButton12Click() {
     const long long threshold = analysis::parse_bound(Edit4->text().toStdString());
     const std::vector<std::string> parts{chosen_keyword(ComboBox3)};
     std::filesystem::path file;
-    const WaitCursor wait;
     if (!attempt([&] {
             file = exports::new_workbook_path(program_folder, msg::export_kind_statistics, parts,
                                               local_now());
         }) ||
         !write_export(msg::stats_export_title, [&](Progress& progress) {
+            const WaitCursor wait;
             exports::write_statistics_workbook(file, tongji_rows, threshold, progress);
         })) {
         return;
