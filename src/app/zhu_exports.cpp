@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <ctime>
 #include <functional>
 
@@ -182,9 +183,11 @@ void TForm_zhu::export_articles(const std::vector<std::string>& articles, bool w
 }
 
 void TForm_zhu::export_row_articles(bool workbook) {
-    const int row = DBGrid5->currentIndex().row();
-    if (ComboBox3->currentIndex() < 0 || row < 0 ||
-        static_cast<std::size_t>(row) >= tongji_rows.size() || !project_with_number()) {
+    // Like the data set under it, the grid has a current row whenever it has rows: the
+    // first until another is chosen.
+    const int row = std::max(DBGrid5->currentIndex().row(), 0);
+    if (ComboBox3->currentIndex() < 0 || static_cast<std::size_t>(row) >= tongji_rows.size() ||
+        !project_with_number()) {
         return;
     }
     const std::string value = tongji_rows[static_cast<std::size_t>(row)].zhi;

@@ -143,7 +143,7 @@ TEST_F(ExportCommands, ArticlesOfAStatisticsRow) {
     window->txt1Click(); // no rows: nothing
     EXPECT_TRUE(prompter.calls().empty());
     count_authors();
-    window->DBGrid5->setCurrentIndex(window->DBGrid5_model->index(0, 0)); // Li
+    window->DBGrid5->setCurrentIndex(QModelIndex()); // no row chosen: the first, Li
     window->txt1Click();
     EXPECT_EQ(prompter.calls().size(), 1u);
     EXPECT_EQ(prompter.calls()[0].kind, Kind::text_file);
@@ -153,7 +153,14 @@ TEST_F(ExportCommands, ArticlesOfAStatisticsRow) {
               "序号：2  文章号：A2\r\n"
               "序号：3  文章号：A3  第一作者：李四\r\n");
 
+    window->DBGrid5->setCurrentIndex(window->DBGrid5_model->index(1, 0)); // Wang
+    window->txt1Click();
+    EXPECT_EQ(temp_txt(),
+              "序号：1  文章号：A1  标题：First title  期刊：J BIOL CHEM  年代：2001\r\n"
+              "序号：2  文章号：A4\r\n");
+
     prompter.clear();
+    window->DBGrid5->setCurrentIndex(window->DBGrid5_model->index(0, 0)); // Li
     window->excel1Click();
     ASSERT_EQ(exported().size(), 1u);
     EXPECT_TRUE(exported()[0].filename().string().starts_with("文献_作者_Li_"));
