@@ -709,6 +709,10 @@ void TForm_zhu::connect_handlers() {
     });
     connect(MenuItem1, &QAction::triggered, this, &TForm_zhu::MenuItem1Click);
     connect(MenuItem3, &QAction::triggered, this, &TForm_zhu::MenuItem3Click);
+    // A double-click on the network map: the text report of the value's articles.
+    value_report = [this](const std::string& keyword, const std::string& value) {
+        export_value_articles(keyword, value, false);
+    };
     // The matrix export has nothing to write on the network tab; the tab saves its own way.
     connect(PageControl1, &QTabWidget::currentChanged, this,
             [this](int index) { SpeedButton8->setEnabled(index != 2); });

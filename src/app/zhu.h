@@ -143,8 +143,8 @@ public:
     std::string network_keyword;
 
     // The article report of a value (the articles that carry it), offered by a double-click
-    // on the network map once the user agrees: keyword and value. Set by the article
-    // information export; nothing happens while it is empty.
+    // on the network map once the user agrees: keyword and value. The constructor sets it
+    // to the text report (export_value_articles).
     std::function<void(const std::string& keyword, const std::string& value)> value_report;
 
     // ---- Frame ---------------------------------------------------------------------
@@ -359,6 +359,8 @@ private:
     void export_values(bool workbook);
     // The article report of a statistics row, a co-occurrence cell, the article basket.
     void export_row_articles(bool workbook);
+    // The report of the articles that carry `value` under `keyword` (statistics row, map).
+    void export_value_articles(const std::string& keyword, const std::string& value, bool workbook);
     void export_cell_articles(bool workbook);
     void export_basket_articles(bool workbook);
     // Writes the report of `articles` (temp.txt, or a workbook in exports/ named by kind

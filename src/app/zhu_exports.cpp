@@ -191,11 +191,14 @@ void TForm_zhu::export_row_articles(bool workbook) {
         return;
     }
     const std::string value = tongji_rows[static_cast<std::size_t>(row)].zhi;
-    if (value.empty()) {
-        return;
+    if (!value.empty()) {
+        export_value_articles(chosen_keyword(ComboBox3), value, workbook);
     }
+}
+
+void TForm_zhu::export_value_articles(const std::string& keyword, const std::string& value,
+                                      bool workbook) {
     store::Workspace* ws = project_workspace();
-    const std::string keyword = chosen_keyword(ComboBox3);
     std::vector<std::string> articles;
     if (ws == nullptr || !attempt([&] {
             articles = exports::value_carriers(*ws, keyword, selected_format_type(), value);

@@ -159,6 +159,11 @@ TEST_F(ExportCommands, ArticlesOfAStatisticsRow) {
               "序号：1  文章号：A1  标题：First title  期刊：J BIOL CHEM  年代：2001\r\n"
               "序号：2  文章号：A4\r\n");
 
+    // The network map's double-click asks for the same text report of a value.
+    ASSERT_TRUE(window->value_report);
+    window->value_report("作者", "Zhang");
+    EXPECT_EQ(temp_txt(), "序号：1  文章号：A3  第一作者：李四\r\n");
+
     prompter.clear();
     window->DBGrid5->setCurrentIndex(window->DBGrid5_model->index(0, 0)); // Li
     window->excel1Click();

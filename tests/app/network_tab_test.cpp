@@ -199,6 +199,8 @@ TEST_F(NetworkTab, ClicksSelectDragsPanWheelZoomsDoubleClickOffersTheReport) {
     EXPECT_NEAR(view->view().to_map(QPointF(200, 150)).x(), under.x(), 1e-12);
 
     // Without the report connected a double-click only selects; with it, it asks first.
+    ASSERT_TRUE(window->value_report); // the window's own: the text report
+    window->value_report = nullptr;
     const QPoint now = view->view().to_screen(li.x, li.y).toPoint();
     QTest::mouseDClick(view, Qt::LeftButton, {}, now);
     EXPECT_TRUE(prompter.texts().empty());
