@@ -95,14 +95,16 @@ store::Catalogue& Context::catalogue() {
     return *catalogue_;
 }
 
-BoundProject bind_project_with_type(Context& ctx, const std::string& number) {
+BoundProject bind_project_with_type(Context& ctx, const std::string& number, bool read_only) {
     const auto project = ctx.catalogue().find_project(number);
     if (!project || text::trim(number).empty()) {
         throw Refusal(msg::choose_project_first);
     }
     const std::string type = ctx.catalogue().format_type(project->geshi);
     try {
-        return {store::Workspace::bind(ctx.home, number), type};
+        return {read_only ? store::Workspace::open_read_only(ctx.home, number)
+                          : store::Workspace::bind(ctx.home, number),
+                type};
     } catch (const std::exception& e) {
         throw Failure(e.what());
     }

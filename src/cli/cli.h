@@ -88,8 +88,10 @@ struct BoundProject {
     std::string format_type;
 };
 // Refusal (msg::choose_project_first) when the project does not exist, Failure when its
-// tables cannot be opened.
-BoundProject bind_project_with_type(Context& ctx, const std::string& number);
+// tables cannot be opened. `read_only` opens the existing tables for reading only and
+// creates nothing (commands that only read).
+BoundProject bind_project_with_type(Context& ctx, const std::string& number,
+                                    bool read_only = false);
 
 // Runs a command's work: a table, database or file error becomes a Failure (exit 3);
 // refusals and usage errors pass as they are.

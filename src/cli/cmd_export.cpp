@@ -10,24 +10,6 @@
 namespace lumacite::cli {
 namespace {
 
-struct Opened {
-    store::Workspace workspace;
-    std::string format_type;
-};
-
-Opened open_project(Context& ctx, const std::string& number) {
-    const auto project = ctx.catalogue().find_project(number);
-    if (!project || text::trim(number).empty()) {
-        throw Refusal(msg::choose_project_first);
-    }
-    const std::string type = ctx.catalogue().format_type(project->geshi);
-    try {
-        return {store::Workspace::open_read_only(ctx.home, number), type};
-    } catch (const std::exception& e) {
-        throw Failure(e.what());
-    }
-}
-
 std::string output_file(Args& args) {
     const auto output = args.option("-o");
     if (!output || output->empty()) {
@@ -46,35 +28,16 @@ bool workbook_form(Args& args) {
     return xlsx;
 }
 
-// Runs an export; its failures become the command's exit codes.
-template <class Fn> void exporting(Fn&& fn) {
-    try {
-        fn();
-    } catch (const exports::ExportError& e) {
-        throw Failure(e.what());
-    } catch (const store::WorkspaceError& e) {
-        throw Failure(e.what());
-    } catch (const store::DbaseError& e) {
-        throw Failure(e.what());
-    }
-}
-
 void export_stats(Context& ctx, Args& args) {
     const std::string file = output_file(args);
     const auto threshold_text = args.option("--threshold");
     const std::string number = args.positional("NUMBER");
     const std::string keyword = args.positional("KEYWORD");
     args.finish();
-    long long threshold = 1; // the field's initial value
-    if (threshold_text) {
-        if (threshold_text->empty() || threshold_text->size() > 18 ||
-            threshold_text->find_first_not_of("0123456789") != std::string::npos) {
-            throw UsageError("--threshold needs a whole number, not \"" + *threshold_text + "\"");
-        }
-        threshold = analysis::parse_bound(*threshold_text);
-    }
-    auto opened = open_project(ctx, number);
-    exporting([&] {
+    // 1 without the option: the field's initial value.
+    const long long threshold = bound_value(threshold_text, "--threshold", 1);
+    auto opened = bind_project_with_type(ctx, number, true);
+    as_failures([&] {
         const auto rows = opened.workspace.statistics(keyword);
         if (rows.empty()) {
             throw Refusal(analysis::statistics_needed_message(keyword));
@@ -90,8 +53,8 @@ void export_values(Context& ctx, Args& args) {
     const std::string number = args.positional("NUMBER");
     const std::string keyword = args.positional("KEYWORD");
     args.finish();
-    auto opened = open_project(ctx, number);
-    exporting([&] {
+    auto opened = bind_project_with_type(ctx, number, true);
+    as_failures([&] {
         NullProgress progress;
         if (workbook) {
             exports::write_values_workbook(opened.workspace, keyword, file, progress);
@@ -126,8 +89,8 @@ void report(Context& ctx, Args& args) {
     if ((value ? 1 : 0) + (pair ? 1 : 0) + (list ? 1 : 0) != 1) {
         throw UsageError("give one of --value, --pair and --articles");
     }
-    auto opened = open_project(ctx, number);
-    exporting([&] {
+    auto opened = bind_project_with_type(ctx, number, true);
+    as_failures([&] {
         std::vector<std::string> articles;
         if (value) {
             articles = exports::value_carriers(opened.workspace, (*value)[0], opened.format_type,
