@@ -87,6 +87,14 @@ std::string_view trim_view(std::string_view s);
 std::string replace_all(std::string_view text, std::string_view search,
                         std::string_view replacement);
 
+// Replaces every occurrence of `search` in one pass from left to right, in time linear in
+// the text; an occurrence formed by a replacement is not looked for again. For a search
+// text of one character that the replacement does not hold (the apostrophe substitution,
+// the removal of the "*" marks of subject headings) the result equals replace_all's.
+// Does nothing when `search` is empty.
+std::string replace_each(std::string_view text, std::string_view search,
+                         std::string_view replacement);
+
 // Every ASCII apostrophe "'" becomes the prime "′" (U+2032).
 std::string substitute_apostrophes(std::string_view text);
 

@@ -58,8 +58,26 @@ std::string replace_all(std::string_view text, std::string_view search,
     return out;
 }
 
+std::string replace_each(std::string_view text, std::string_view search,
+                         std::string_view replacement) {
+    if (search.empty()) {
+        return std::string(text);
+    }
+    std::string out;
+    out.reserve(text.size());
+    std::size_t from = 0;
+    for (std::size_t at = text.find(search); at != std::string_view::npos;
+         at = text.find(search, from)) {
+        out.append(text, from, at - from);
+        out.append(replacement);
+        from = at + search.size();
+    }
+    out.append(text, from, std::string_view::npos);
+    return out;
+}
+
 std::string substitute_apostrophes(std::string_view text) {
-    return replace_all(text, "'", "\u2032");
+    return replace_each(text, "'", "\u2032");
 }
 
 std::string ascii_upper(std::string_view s) {

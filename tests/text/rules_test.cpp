@@ -53,6 +53,17 @@ TEST(ReplaceAll, StopsWhenTheTextWouldGrowPastTheBound) {
     EXPECT_EQ(char_count(done), char_count(abstract));
 }
 
+TEST(ReplaceEach, OnePassGivesWhatReplaceAllGivesForOneCharacterNotInTheReplacement) {
+    for (const std::string text : {"", "'", "''", "a'b''c'", "*Neo*plasms/*therapy*", "中'文*"}) {
+        EXPECT_EQ(replace_each(text, "'", "\u2032"), replace_all(text, "'", "\u2032")) << text;
+        EXPECT_EQ(replace_each(text, "*", ""), replace_all(text, "*", "")) << text;
+    }
+    // One pass: an occurrence formed by a replacement is left, unlike replace_all.
+    EXPECT_EQ(replace_each("aabb", "ab", ""), "ab");
+    EXPECT_EQ(replace_each("abc", "", "x"), "abc");
+    EXPECT_EQ(replace_each("abab", "ab", "b"), "bb");
+}
+
 TEST(Apostrophes, BecomePrimes) {
     EXPECT_EQ(substitute_apostrophes("O'Brien's"), "O\u2032Brien\u2032s");
     EXPECT_EQ(substitute_apostrophes("no quote"), "no quote");
