@@ -14,6 +14,19 @@ inline constexpr const char* catalogue_cannot_open = "无法打开目录数据�
 inline constexpr const char* catalogue_not_shipped = "找不到随程序提供的目录数据库：";
 inline constexpr const char* program_folder_cannot_create = "无法建立程序文件夹：";
 
+// ---- One writer per project, lasting data ------------------------------------------
+// Another program (a window or the command line) writes the project or changes the
+// catalogue; nothing was changed.
+inline constexpr const char* project_in_use = "项目正被另一个程序使用，请待其完成后再试！\r";
+inline constexpr const char* catalogue_in_use = "目录数据库正被另一个程序修改，请稍后再试！\r";
+// A new catalogue was made in a program folder that holds project folders already:
+// prefix + folder names joined by "、" + suffix.
+inline constexpr const char* catalogue_new_with_folders =
+    "目录数据库不存在，已新建目录数据库。程序文件夹中的以下项目文件夹未在其中登记：";
+inline constexpr const char* catalogue_new_with_folders_tail =
+    "\r如需继续使用其中的数据，请在新增项目时使用相同的编号。\r";
+inline constexpr const char* folder_name_separator = "、";
+
 // ---- Main window and job dialog ---------------------------------------------------
 inline constexpr const char* page_captions[5] = {"管理员", "项目", "提取", "统计", "矩阵"};
 inline constexpr const char* admin_subpage_caption = "文献文档格式说明";
@@ -98,6 +111,13 @@ inline constexpr const char* number_empty = "编号不应为空！\r";
 inline constexpr const char* number_contains_space = "编号不应包含空格！\r";
 inline constexpr const char* number_invalid_character = "编号只能采用数字和字母命名！\r";
 inline constexpr const char* number_duplicate = "编号重复！\r";
+// Checked after the three above: the folder and table names of the number would be longer
+// than the file system allows.
+inline constexpr const char* number_too_long = "编号过长，无法用作项目文件夹和数据表的文件名！\r";
+// A new number names a folder that holds tables of earlier work: part 1 + number + part 2.
+inline constexpr const char* adopt_folder_question_1 = "程序文件夹中已有“";
+inline constexpr const char* adopt_folder_question_2 =
+    "”文件夹，其中存有以前的提取或统计数据表。\r是否在此项目中沿用这些数据？\r";
 // Deleting a project: part 1 + number + part 2 + project folder + part 3.
 inline constexpr const char* delete_project_question_1 = "确认删除当前所选择的“";
 inline constexpr const char* delete_project_question_2 =
@@ -151,6 +171,17 @@ inline constexpr const char* extract_no_format_type = "项目的格式没有关�
 // A tagged-text file gone or locked during the run: "“" + path + tail.
 inline constexpr const char* extract_file_unreadable = "“";
 inline constexpr const char* extract_file_unreadable_tail = "”文件无法读取，提取已中止！\r";
+// None of the entry's files can be read (all gone or unreadable): nothing was changed,
+// the values of an earlier extraction stay.
+inline constexpr const char* extract_no_readable_file =
+    "没有可读取的文档文件，原有的提取结果未作改动！\r";
+// A run that found no article in any file: this text, then the run's summary.
+inline constexpr const char* extract_read_nothing = "未从文档中读取到任何文章！\r";
+// The summary of a run: files + n + articles + m + rows + r + end.
+inline constexpr const char* extract_summary_files = "读取文件 ";
+inline constexpr const char* extract_summary_articles = " 个，文章 ";
+inline constexpr const char* extract_summary_rows = " 篇，写入 ";
+inline constexpr const char* extract_summary_end = " 行。\r";
 // XML files: "“" + shown path + "”文件非<xml>格式，无法读取！\r"
 inline constexpr const char* xml_not_xml_before = "“";
 inline constexpr const char* xml_not_xml_after = "”文件非<xml>格式，无法读取！\r";

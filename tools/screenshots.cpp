@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(home);
     try {
         const auto file = store::prepare_program_folder(
-            home, store::shipped_catalogue(store::executable_folder()));
+                              home, store::shipped_catalogue(store::executable_folder()))
+                              .catalogue;
         auto catalogue = store::Catalogue::open(file);
         catalogue.add_project({"P1", "PubMed", "示例项目"});
     } catch (const std::exception& e) {

@@ -39,11 +39,6 @@ std::string matrix_job_title(MatrixKind kind) {
                                              : msg::job_title_cooccurrence;
 }
 
-void clear_keyword_statistics(store::Workspace& workspace, std::string_view keyword) {
-    workspace.delete_statistics(keyword);
-    workspace.pack_statistics();
-}
-
 namespace {
 
 std::vector<store::ValueRow> source_rows(store::Workspace& workspace, std::string_view keyword,
@@ -63,6 +58,7 @@ StatisticsOutcome run_statistics_job(store::Workspace& workspace, const std::str
         base = static_cast<long long>(workspace.distinct_articles(store::ValueFilter{}).size());
     }
     if (base < 1) {
+        workspace.replace_statistics(keyword, {});
         return StatisticsOutcome::zero;
     }
 
@@ -73,6 +69,8 @@ StatisticsOutcome run_statistics_job(store::Workspace& workspace, const std::str
     temp.close();
 
     const auto computed = compute_statistics(occurrences, base, progress);
+    std::vector<store::StatisticsRow> ranked;
+    ranked.reserve(computed.size());
     for (const StatisticsRow& r : computed) {
         store::StatisticsRow row;
         row.xuhao = r.xuhao;
@@ -81,8 +79,9 @@ StatisticsOutcome run_statistics_job(store::Workspace& workspace, const std::str
         row.cishu = r.cishu;
         row.baifenbi = r.baifenbi;
         row.leijibi = r.leijibi;
-        workspace.append_statistic(row);
+        ranked.push_back(std::move(row));
     }
+    workspace.replace_statistics(keyword, ranked);
     workspace.commit();
     return StatisticsOutcome::counted;
 }

@@ -28,21 +28,19 @@ std::string statistics_job_title(std::string_view keyword);
 // "词篇矩阵......" or "共现矩阵......"
 std::string matrix_job_title(MatrixKind kind);
 
-// Removes the keyword's statistics rows and packs tongji: what the statistics command
-// does once the user has agreed, before the job runs.
-void clear_keyword_statistics(store::Workspace& workspace, std::string_view keyword);
-
 enum class StatisticsOutcome {
     counted, // rows written (none when an article-base keyword has no value rows)
-    zero,    // no occurrence: show msg::stats_zero; the keyword has no rows
+    zero,    // no occurrence: show msg::stats_zero; the keyword has no rows now
 };
 
 // Job "统计": selects the keyword's occurrences from zidian (the merged subject-heading
 // keywords of "<xml>" projects as distinct pairs of their major and minor keys), takes the
 // base N (the number of occurrences, or the number of distinct articles of the project for
 // "国家" and "作者" of "<xml>" projects), and when N ≥ 1 rebuilds temp with the occurrences
-// and appends the ranked statistics rows to tongji (see compute_statistics). Expects the
-// keyword's old rows to be gone (clear_keyword_statistics).
+// and computes the ranked statistics rows (see compute_statistics). The keyword's rows in
+// tongji are then replaced by them at once (a new tongji renamed over the old one: a kill
+// leaves the old rows or the new ones, never a part); with N < 1 the keyword is left
+// without rows. The workspace must be bound for writing.
 StatisticsOutcome run_statistics_job(store::Workspace& workspace, const std::string& keyword,
                                      const std::string& format_type, Progress& progress);
 

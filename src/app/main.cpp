@@ -2,10 +2,10 @@
 // when the environment variable LUMACITE_NO_SPLASH is set.
 #include "app/qt_prompter.h"
 #include "app/translations.h"
+#include "app/startup.h"
 #include "app/zhu.h"
 #include "messages.h"
 #include "store/catalogue.h"
-#include "store/program_folder.h"
 
 #include <QApplication>
 #include <QFont>
@@ -39,17 +39,13 @@ int main(int argc, char** argv) {
     }
 
     app::QtPrompter prompter;
-    std::filesystem::path folder;
-    try {
-        folder = store::resolve_program_folder(home);
-        store::prepare_program_folder(folder, store::shipped_catalogue(store::executable_folder()));
-    } catch (const std::exception& e) {
-        prompter.refuse(e.what());
+    const auto folder = app::prepare_home(home, prompter);
+    if (!folder) {
         return 3;
     }
     std::unique_ptr<app::TForm_zhu> window;
     try {
-        window = std::make_unique<app::TForm_zhu>(folder, prompter, app::StartOptions{splash});
+        window = std::make_unique<app::TForm_zhu>(*folder, prompter, app::StartOptions{splash});
     } catch (const store::CatalogueError& e) {
         prompter.refuse(std::string(msg::catalogue_cannot_open) + e.what());
         return 3;

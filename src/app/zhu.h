@@ -97,11 +97,19 @@ public:
     // Set while the three keyword lists are refilled; their change handlers then do nothing.
     bool filling_keywords = false;
 
-    // The selected project's workspace (zidian, tongji, temp); project_workspace() binds
-    // it to the selected project when it is not bound to that project yet. Null when no
-    // project with a number is selected or its tables cannot be opened (the reason shown).
+    // The selected project's workspace (zidian, tongji, temp), open for reading: the window
+    // holds no lock while it only shows a project, so other programs may write it
+    // meanwhile. project_workspace() opens it afresh on the selected project for each
+    // command (what another program wrote is then seen). Null when no project with a
+    // number is selected or its tables cannot be opened (the reason shown).
     std::optional<store::Workspace> workspace;
     store::Workspace* project_workspace();
+    // A command that writes the selected project takes its lock for the time it writes:
+    // the workspace bound for writing, or nullopt after showing why not (another program
+    // writes the project: msg::project_in_use; a table that cannot be opened).
+    std::optional<store::Workspace> writable_workspace();
+    // The workspace of the writing job running in the job dialog (its lock held).
+    std::optional<store::Workspace> job_workspace;
 
     // Query_tongji: the statistics rows of the keyword chosen last on page 统计 or 矩阵.
     std::vector<store::StatisticsRow> tongji_rows;

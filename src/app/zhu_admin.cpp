@@ -91,6 +91,16 @@ void refresh_project_formats(TForm_zhu& w) {
     w.ComboBox_geshi_2->setCurrentIndex(selected);
 }
 
+// A format command whose catalogue fails (busy with another program's change, or
+// damaged): the failure becomes a refusal to show, and nothing is refreshed.
+template <class Command> formats::Outcome refusing_failures(Command&& command) {
+    try {
+        return command();
+    } catch (const std::exception& e) {
+        return formats::Outcome::refuse(e.what(), formats::Icon::error);
+    }
+}
+
 formats::Ask ask_with(Prompter& prompter) {
     return [&prompter](const std::string& question) { return prompter.ask_yes_no(question); };
 }
@@ -101,7 +111,8 @@ void run_keyword_dialog(TForm_zhu& w, const std::string& geshi,
     TForm_jiedian dialog(
         form, w.prompter,
         [&](const formats::DefinitionForm& input) {
-            auto outcome = formats::store_definition(*w.catalogue, geshi, input);
+            auto outcome = refusing_failures(
+                [&] { return formats::store_definition(*w.catalogue, geshi, input); });
             if (outcome.done() && outcome.id != 0) {
                 refresh_project_formats(w);
                 open_definition_query(w);
@@ -123,7 +134,8 @@ void TForm_zhu::SpeedButton1Click() {
     TForm_geshi dialog(
         TForm_geshi::Mode::add, prompter,
         [this](const store::FormatKey& input) {
-            auto outcome = formats::add_format(*catalogue, input);
+            auto outcome =
+                refusing_failures([&] { return formats::add_format(*catalogue, input); });
             if (outcome.done()) {
                 refresh_project_formats(*this);
                 // The new entry is appended; the chooser keeps its selection.
@@ -144,7 +156,8 @@ void TForm_zhu::SpeedButton2Click() {
     if (!key) {
         return;
     }
-    const auto outcome = formats::delete_format(*catalogue, *key, ask_with(prompter));
+    const auto outcome = refusing_failures(
+        [&] { return formats::delete_format(*catalogue, *key, ask_with(prompter)); });
     if (outcome.status == formats::Outcome::Status::refused) {
         show_refusal(prompter, outcome);
         return;
@@ -175,7 +188,8 @@ void TForm_zhu::SpeedButton3Click() {
     TForm_geshi dialog(
         TForm_geshi::Mode::modify, prompter,
         [this, &key, index](const store::FormatKey& input) {
-            auto outcome = formats::modify_format(*catalogue, key->geshi, input);
+            auto outcome = refusing_failures(
+                [&] { return formats::modify_format(*catalogue, key->geshi, input); });
             if (outcome.done()) {
                 {
                     const QSignalBlocker block(ComboBox_geshi);
@@ -200,7 +214,14 @@ void TForm_zhu::SpeedButton4Click() {
         return;
     }
     const bool existed = catalogue->find_definition(key->geshi, std::string()).has_value();
-    const auto placeholder = formats::ensure_placeholder(*catalogue, *key);
+    std::optional<store::Definition> made;
+    try {
+        made = formats::ensure_placeholder(*catalogue, *key);
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+        return;
+    }
+    const store::Definition& placeholder = *made;
     if (!existed) {
         refresh_project_formats(*this);
     }
@@ -216,8 +237,10 @@ void TForm_zhu::SpeedButton5Click() {
         return;
     }
     const store::Definition chosen = *row;
-    const auto outcome = formats::delete_definition(*catalogue, *key, chosen, ask_with(prompter));
+    const auto outcome = refusing_failures(
+        [&] { return formats::delete_definition(*catalogue, *key, chosen, ask_with(prompter)); });
     // Structural and subject-heading definitions are skipped without a word.
+    show_refusal(prompter, outcome);
     if (outcome.done()) {
         open_definition_query(*this);
     }

@@ -60,8 +60,8 @@ void TForm_zhu::SpeedButton13Click() {
     if (!chosen) {
         return;
     }
-    store::Workspace* ws = project_workspace();
-    if (ws == nullptr) {
+    std::optional<store::Workspace> ws = writable_workspace();
+    if (!ws) {
         return;
     }
     projects::FileRegistration registration;
@@ -93,7 +93,14 @@ void TForm_zhu::SpeedButton14Click() {
     TForm_xuanzemulu dialog(
         prompter,
         [this, &number](const std::filesystem::path& directory, const std::string& extension) {
-            auto outcome = projects::register_directory(*catalogue, number, directory, extension);
+            projects::DirectoryRegistration outcome;
+            try {
+                outcome = projects::register_directory(*catalogue, number, directory, extension);
+            } catch (const std::exception& e) {
+                // A catalogue busy with another program's change: the dialog stays open.
+                outcome.refusal = e.what();
+                return outcome;
+            }
             if (outcome.refusal.empty()) {
                 show_registered_document(outcome.xuhao);
             }
@@ -116,8 +123,8 @@ void TForm_zhu::SpeedButton15Click() {
         return;
     }
     const long long xuhao = entry->xuhao;
-    store::Workspace* ws = project_workspace();
-    if (ws == nullptr) {
+    std::optional<store::Workspace> ws = writable_workspace();
+    if (!ws) {
         return;
     }
     try {
@@ -125,6 +132,7 @@ void TForm_zhu::SpeedButton15Click() {
     } catch (const std::exception& e) {
         prompter.refuse(e.what());
     }
+    ws.reset();
     // The list shown again, and the project selected again: a project left without entries
     // may change its number, format and description once more.
     open_document_query(0);

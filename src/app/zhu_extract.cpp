@@ -33,8 +33,9 @@ void TForm_zhu::extract_job(TForm_zhuangtaitiao& dialog) {
     if (project == nullptr || entry == nullptr || !catalogue) {
         return;
     }
-    store::Workspace* ws = project_workspace();
-    if (ws == nullptr) {
+    // The project's lock from the question to the end of the run.
+    std::optional<store::Workspace> ws = writable_workspace();
+    if (!ws) {
         return;
     }
     try {
@@ -52,7 +53,12 @@ void TForm_zhu::extract_job(TForm_zhuangtaitiao& dialog) {
                                            ? Icon::information
                                            : Icon::error);
         };
-        extract::run_extraction(request, table, dialog);
+        const extract::ExtractionResult result = extract::run_extraction(request, table, dialog);
+        if (result.status == extract::ExtractionResult::Status::no_readable_file) {
+            prompter.refuse(result.messages.back());
+        } else if (result.read_nothing()) {
+            prompter.refuse(extract::read_nothing_message(result), Icon::information);
+        }
     } catch (const std::exception& e) {
         prompter.refuse(e.what());
     }

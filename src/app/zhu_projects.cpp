@@ -128,7 +128,9 @@ void TForm_zhu::Edit1Exit() {
     const std::string current = selected->bianhao;
     projects::NumberEdit edit;
     try {
-        edit = projects::edit_number(*catalogue, current, Edit1->text().toStdString());
+        edit =
+            projects::edit_number(*catalogue, program_folder, current, Edit1->text().toStdString(),
+                                  [this](const std::string& q) { return prompter.ask_yes_no(q); });
     } catch (const std::exception& e) {
         prompter.refuse(e.what());
         return;
@@ -137,6 +139,9 @@ void TForm_zhu::Edit1Exit() {
     case projects::NumberEdit::Status::refused:
         Edit1->setFocus();
         prompter.refuse(edit.message);
+        break;
+    case projects::NumberEdit::Status::declined:
+        Edit1->setFocus();
         break;
     case projects::NumberEdit::Status::stored: {
         const std::string stored = Edit1->text().toStdString();

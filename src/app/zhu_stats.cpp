@@ -2,6 +2,7 @@
 #include "analysis/jobs.h"
 #include "app/zhu.h"
 #include "messages.h"
+#include "projects/projects.h"
 #include "text/text.h"
 
 #include <QSignalBlocker>
@@ -13,17 +14,27 @@ store::Workspace* TForm_zhu::project_workspace() {
     if (p == nullptr || text::trim(p->bianhao).empty()) {
         return nullptr;
     }
-    if (workspace && workspace->number() == p->bianhao) {
-        return &*workspace;
-    }
     try {
         workspace.reset();
-        workspace.emplace(store::Workspace::bind(program_folder, p->bianhao));
+        workspace.emplace(projects::open_for_reading(*catalogue, program_folder, p->bianhao));
     } catch (const std::exception& e) {
         prompter.refuse(e.what());
         return nullptr;
     }
     return &*workspace;
+}
+
+std::optional<store::Workspace> TForm_zhu::writable_workspace() {
+    const auto* p = selected_project();
+    if (p == nullptr || text::trim(p->bianhao).empty()) {
+        return std::nullopt;
+    }
+    try {
+        return projects::open_for_writing(*catalogue, program_folder, p->bianhao);
+    } catch (const std::exception& e) {
+        prompter.refuse(e.what());
+        return std::nullopt;
+    }
 }
 
 std::string TForm_zhu::chosen_keyword(const QComboBox* list) const {
@@ -78,32 +89,35 @@ void TForm_zhu::SpeedButton11Click() {
     if (ComboBox3->count() == 0 || ComboBox3->currentIndex() < 0 || !project_with_number()) {
         return;
     }
-    store::Workspace* ws = project_workspace();
-    if (ws == nullptr) {
+    // The project's lock from the question to the end of the count.
+    job_workspace = writable_workspace();
+    if (!job_workspace) {
         return;
     }
     const std::string keyword = chosen_keyword(ComboBox3);
+    bool asked_yes = false;
     try {
-        if (!prompter.ask_yes_no(
-                analysis::statistics_question(keyword, ws->has_statistics(keyword)))) {
-            return;
-        }
-        analysis::clear_keyword_statistics(*ws, keyword);
+        asked_yes = prompter.ask_yes_no(
+            analysis::statistics_question(keyword, job_workspace->has_statistics(keyword)));
     } catch (const std::exception& e) {
         prompter.refuse(e.what());
-        return;
     }
-    run_job(analysis::statistics_job_title(keyword), msg::job_statistics);
-    ComboBox3Change(ComboBox3->currentIndex());
+    if (asked_yes) {
+        run_job(analysis::statistics_job_title(keyword), msg::job_statistics);
+    }
+    job_workspace.reset();
+    if (asked_yes) {
+        ComboBox3Change(ComboBox3->currentIndex());
+    }
 }
 
 void TForm_zhu::statistics_job(TForm_zhuangtaitiao& dialog) {
-    store::Workspace* ws = project_workspace();
-    if (ws == nullptr) {
+    if (!job_workspace) {
         return;
     }
     try {
-        if (analysis::run_statistics_job(*ws, chosen_keyword(ComboBox3), selected_format_type(),
+        if (analysis::run_statistics_job(*job_workspace, chosen_keyword(ComboBox3),
+                                         selected_format_type(),
                                          dialog) == analysis::StatisticsOutcome::zero) {
             prompter.inform(msg::stats_zero);
         }

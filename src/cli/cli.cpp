@@ -2,6 +2,7 @@
 
 #include "analysis/jobs.h"
 #include "messages.h"
+#include "projects/projects.h"
 #include "text/text.h"
 
 #include <algorithm>
@@ -102,9 +103,11 @@ BoundProject bind_project_with_type(Context& ctx, const std::string& number, boo
     }
     const std::string type = ctx.catalogue().format_type(project->geshi);
     try {
-        return {read_only ? store::Workspace::open_read_only(ctx.home, number)
-                          : store::Workspace::bind(ctx.home, number),
+        return {read_only ? projects::open_for_reading(ctx.catalogue(), ctx.home, number)
+                          : projects::open_for_writing(ctx.catalogue(), ctx.home, number),
                 type};
+    } catch (const store::LockBusy&) {
+        throw; // another program writes the project: a refusal
     } catch (const std::exception& e) {
         throw Failure(e.what());
     }
@@ -186,6 +189,13 @@ std::string escape_cell(std::string_view cell) {
         }
     }
     return out;
+}
+
+std::string shown_text(std::string_view message) {
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n')) {
+        message.remove_suffix(1);
+    }
+    return std::string(message);
 }
 
 void write_tsv(std::ostream& out, const std::vector<std::string>& cells) {

@@ -88,8 +88,9 @@ struct BoundProject {
     std::string format_type;
 };
 // Refusal (msg::choose_project_first) when the project does not exist, Failure when its
-// tables cannot be opened. `read_only` opens the existing tables for reading only and
-// creates nothing (commands that only read).
+// tables cannot be opened. A command that writes binds the workspace for writing and
+// holds the project's lock (store::LockBusy while another program writes it); `read_only`
+// opens the tables for reading only (commands that only read: no lock, nothing written).
 BoundProject bind_project_with_type(Context& ctx, const std::string& number,
                                     bool read_only = false);
 
@@ -112,6 +113,10 @@ struct CountRange {
 CountRange count_range(store::Workspace& workspace, const std::string& keyword,
                        const std::optional<std::string>& lower_text,
                        const std::optional<std::string>& upper_text);
+
+// A message as the command line prints it: exactly as the window shows it, without its
+// trailing carriage returns and line feeds.
+std::string shown_text(std::string_view message);
 
 // A cell of table output: a tab, line feed, carriage return or backslash is written as
 // \t, \n, \r or \\, any other control character (U+0000-001F, U+007F) as \xHH, so that

@@ -2,6 +2,7 @@
 #include "analysis/jobs.h"
 #include "cli/cli.h"
 #include "messages.h"
+#include "projects/projects.h"
 #include "text/text.h"
 
 #include <ostream>
@@ -28,7 +29,6 @@ void stats(Context& ctx, Args& args) {
         if (ws.has_statistics(keyword) && !yes) {
             throw Refusal(analysis::statistics_question(keyword, true));
         }
-        analysis::clear_keyword_statistics(ws, keyword);
         NullProgress progress;
         progress.set_title(analysis::statistics_job_title(keyword));
         if (analysis::run_statistics_job(ws, keyword, type, progress) ==
@@ -47,7 +47,7 @@ void show_stats(Context& ctx, Args& args) {
     const std::string number = args.positional("NUMBER");
     const std::string keyword = args.positional("KEYWORD");
     args.finish();
-    auto bound = bind_project_with_type(ctx, number);
+    auto bound = bind_project_with_type(ctx, number, true);
     print_statistics(ctx, bound.workspace, keyword);
 }
 
@@ -67,7 +67,7 @@ void matrix(Context& ctx, Args& args) {
     bound_value(lower_text, "--min", 0);
     bound_value(upper_text, "--max", 0);
 
-    auto [ws, type] = bind_project_with_type(ctx, number);
+    auto [ws, type] = bind_project_with_type(ctx, number, true);
     if (text::trim_view(type).empty()) {
         throw Refusal(msg::matrix_no_format_type);
     }

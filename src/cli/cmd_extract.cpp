@@ -2,6 +2,7 @@
 #include "cli/cli.h"
 #include "extract/extraction_run.h"
 #include "messages.h"
+#include "projects/projects.h"
 #include "text/text.h"
 
 #include <charconv>
@@ -35,14 +36,6 @@ store::Document document_entry(Context& ctx, const std::string& number, long lon
     return *d;
 }
 
-store::Workspace bind(Context& ctx, const std::string& number) {
-    try {
-        return store::Workspace::bind(ctx.home, number);
-    } catch (const std::exception& e) {
-        throw Failure(e.what());
-    }
-}
-
 void extract_document(Context& ctx, Args& args) {
     const bool yes = args.flag("--yes");
     const std::string number = args.positional("NUMBER");
@@ -53,17 +46,17 @@ void extract_document(Context& ctx, Args& args) {
     if (text::trim_view(ctx.catalogue().format_type(project.geshi)).empty()) {
         throw Refusal(msg::extract_no_format_type);
     }
-    store::Workspace ws = bind(ctx, number);
-    const auto check = extract::check_document(entry, ws.folder());
-    if (check != extract::DocumentCheck::ready) {
-        throw Refusal(extract::check_message(check));
-    }
-    extract::WorkspaceValueTable table(ws);
-    if (table.has_document_rows(xuhao) && !yes) {
-        throw Refusal(msg::extract_again_question);
-    }
     extract::ExtractionResult result;
     try {
+        store::Workspace ws = projects::open_for_writing(ctx.catalogue(), ctx.home, number);
+        const auto check = extract::check_document(entry, ws.folder());
+        if (check != extract::DocumentCheck::ready) {
+            throw Refusal(extract::check_message(check));
+        }
+        extract::WorkspaceValueTable table(ws);
+        if (table.has_document_rows(xuhao) && !yes) {
+            throw Refusal(msg::extract_again_question);
+        }
         NullProgress progress;
         result = extract::run_extraction(
             extract::make_request(ctx.catalogue(), project, entry, ws.folder(), true), table,
@@ -76,15 +69,23 @@ void extract_document(Context& ctx, Args& args) {
     } catch (const store::DbaseError& e) {
         throw Failure(e.what());
     }
-    if (result.status == extract::ExtractionResult::Status::stopped) {
+    using Status = extract::ExtractionResult::Status;
+    if (result.status == Status::no_readable_file) {
+        throw Refusal(result.messages.back());
+    }
+    if (result.status == Status::stopped) {
         for (std::size_t i = 0; i + 1 < result.messages.size(); ++i) {
-            ctx.err << text::trim(result.messages[i]) << '\n';
+            ctx.err << shown_text(result.messages[i]) << '\n';
         }
-        throw Failure(text::trim(result.messages.back()));
+        throw Failure(shown_text(result.messages.back()));
     }
     for (const auto& m : result.messages) {
-        ctx.err << text::trim(m) << '\n';
+        ctx.err << shown_text(m) << '\n';
     }
+    if (result.read_nothing()) {
+        throw Refusal(extract::read_nothing_message(result));
+    }
+    ctx.out << shown_text(extract::extraction_summary(result)) << '\n';
 }
 
 void list_values(Context& ctx, Args& args) {
@@ -93,10 +94,15 @@ void list_values(Context& ctx, Args& args) {
     const std::string keyword = args.positional("KEYWORD");
     args.finish();
     numbered_project(ctx, number);
-    store::Workspace ws = bind(ctx, number);
+    std::optional<store::Workspace> ws;
+    try {
+        ws.emplace(projects::open_for_reading(ctx.catalogue(), ctx.home, number));
+    } catch (const std::exception& e) {
+        throw Failure(e.what());
+    }
     store::ValueFilter filter = store::ValueFilter::keyword(keyword);
     filter.xuhao = xuhao;
-    ws.for_each_value(filter, [&](const store::ValueRow& r) {
+    ws->for_each_value(filter, [&](const store::ValueRow& r) {
         write_tsv(ctx.out, {r.wenzhangha, r.zhi});
     });
 }

@@ -139,7 +139,7 @@ void network(Context& ctx, Args& args) {
     bound_value(lower_text, "--min", 0);
     bound_value(upper_text, "--max", 0);
 
-    auto [ws, type] = bind_project_with_type(ctx, number);
+    auto [ws, type] = bind_project_with_type(ctx, number, true);
     if (text::trim_view(type).empty()) {
         throw Refusal(msg::network_no_format_type);
     }

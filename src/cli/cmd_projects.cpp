@@ -23,19 +23,17 @@ store::Project find_project(Context& ctx, const std::string& number) {
     return *p;
 }
 
-// A numbered project, bound like the window's selection does.
+// A numbered project's workspace, bound for writing (its lock held until it closes).
 store::Workspace bind_project(Context& ctx, const std::string& number) {
     const store::Project p = find_project(ctx, number);
     if (text::trim_view(p.bianhao).empty()) {
         throw Refusal(std::string(msg::no_such_project) + number);
     }
-    std::optional<store::Workspace> ws;
     try {
-        projects::select_project(ctx.catalogue(), ctx.home, p, ws);
+        return projects::open_for_writing(ctx.catalogue(), ctx.home, p.bianhao);
     } catch (const store::WorkspaceError& e) {
         throw Failure(e.what());
     }
-    return std::move(*ws);
 }
 
 long long parse_xuhao(const std::string& text) {
@@ -58,6 +56,7 @@ fs::path absolute_path(const std::string& given) {
 }
 
 void project_add(Context& ctx, Args& args) {
+    const bool yes = args.flag("--yes");
     const auto format = args.option("--format");
     const auto description = args.option("--description");
     const std::string number = args.positional("NUMBER");
@@ -65,18 +64,23 @@ void project_add(Context& ctx, Args& args) {
     if (!format) {
         throw UsageError("--format is required");
     }
-    if (auto problem = projects::number_problem(number)) {
-        throw Refusal(*problem);
+    // Taking over the tables of a folder of earlier work needs --yes.
+    const projects::Ask ask = [&](const std::string& question) {
+        if (!yes) {
+            throw Refusal(question);
+        }
+        return true;
+    };
+    projects::ProjectCreation r;
+    try {
+        r = projects::add_project(ctx.catalogue(), ctx.home,
+                                  store::Project{number, *format, description.value_or("")}, ask);
+    } catch (const store::WorkspaceError& e) {
+        throw Failure(e.what());
     }
-    auto& cat = ctx.catalogue();
-    if (cat.find_project(number)) {
-        throw Refusal(msg::number_duplicate);
+    if (r.status == projects::ProjectCreation::Status::refused) {
+        throw Refusal(r.message);
     }
-    if (!cat.format_exists(*format)) {
-        throw Refusal(msg::format_not_found + *format);
-    }
-    cat.add_project(store::Project{number, *format, description.value_or("")});
-    bind_project(ctx, number);
 }
 
 void project_delete(Context& ctx, Args& args) {
@@ -145,7 +149,7 @@ void doc_add_dir(Context& ctx, Args& args) {
         ext.erase(0, 1);
     }
     args.finish();
-    store::Workspace ws = bind_project(ctx, number);
+    find_project(ctx, number);
     const auto r = projects::register_directory(ctx.catalogue(), number, absolute_path(dir), ext);
     if (!r.refusal.empty()) {
         throw Refusal(r.refusal);
@@ -179,7 +183,8 @@ void list_keywords(Context& ctx, Args& args) {
 
 const CommandRegistration project_add_cmd{
     {"project add",
-     "project add NUMBER --format FORMAT [--description TEXT]   add a project (folder and tables)",
+     "project add NUMBER --format FORMAT [--description TEXT] [--yes]   add a project (folder "
+     "and tables; --yes: take over the tables a folder of that number holds)",
      project_add}};
 const CommandRegistration project_delete_cmd{
     {"project delete", "project delete NUMBER --yes       delete a project with its folder",

@@ -1,6 +1,7 @@
 // lumacite-cli [--home DIR] COMMAND ...
 #include "cli/cli.h"
 #include "messages.h"
+#include "store/locks.h"
 #include "store/program_folder.h"
 
 #include <algorithm>
@@ -91,7 +92,13 @@ int main(int argc, char** argv) {
     }
     try {
         const auto folder = store::resolve_program_folder(home);
-        store::prepare_program_folder(folder, store::shipped_catalogue(store::executable_folder()));
+        const auto prepared = store::prepare_program_folder(
+            folder, store::shipped_catalogue(store::executable_folder()));
+        if (!prepared.unregistered_folders.empty()) {
+            std::cerr << cli::shown_text(
+                             store::unregistered_folders_message(prepared.unregistered_folders))
+                      << "\n";
+        }
         cli::Context ctx{folder, std::cout, std::cerr};
         cli::Args rest(args);
         command->run(ctx, rest);
@@ -106,11 +113,11 @@ int main(int argc, char** argv) {
                   << "usage: lumacite-cli " << command->synopsis << "\n";
         return cli::exit_usage;
     } catch (const cli::Refusal& e) {
-        std::string text = e.what();
-        while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) {
-            text.pop_back();
-        }
-        std::cerr << text << "\n";
+        std::cerr << cli::shown_text(e.what()) << "\n";
+        return cli::exit_refused;
+    } catch (const store::LockBusy& e) {
+        // Another program writes the project or changes the catalogue: nothing changed.
+        std::cerr << cli::shown_text(e.what()) << "\n";
         return cli::exit_refused;
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";

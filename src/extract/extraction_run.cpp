@@ -7,6 +7,9 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumacite::extract {
 
@@ -50,6 +53,7 @@ void RowWriter::write(std::string_view wenzhangha, std::string_view guanjianzi,
     }
     table_.append(row_);
     ++rows_;
+    values_ += row_.zhi.empty() ? 0 : 1;
 }
 
 bool WorkspaceValueTable::has_document_rows(long long xuhao) {
@@ -57,13 +61,11 @@ bool WorkspaceValueTable::has_document_rows(long long xuhao) {
 }
 
 void WorkspaceValueTable::delete_document_rows(long long xuhao) {
-    if (workspace_.delete_document_values(xuhao) > 0) {
-        workspace_.pack_values();
-    }
+    workspace_.install_values(workspace_.stage_values_without_document(xuhao, false));
 }
 
 void WorkspaceValueTable::clear_statistics() {
-    workspace_.clear_statistics();
+    workspace_.install_statistics(workspace_.stage_statistics(std::nullopt));
 }
 
 void WorkspaceValueTable::append(const ValueRow& row) {
@@ -100,6 +102,27 @@ std::vector<std::filesystem::path> document_files(const store::Document& entry,
         }
     }
     return files;
+}
+
+bool is_readable_file(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+std::string extraction_summary(const ExtractionResult& result) {
+    return std::string(msg::extract_summary_files) + std::to_string(result.files_read) +
+           msg::extract_summary_articles + std::to_string(result.articles) +
+           msg::extract_summary_rows + std::to_string(result.values) + msg::extract_summary_end;
+}
+
+std::string read_nothing_message(const ExtractionResult& result) {
+    return std::string(msg::extract_read_nothing) + extraction_summary(result);
 }
 
 DocumentCheck check_document(const store::Document& entry,
@@ -143,13 +166,10 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
                                 Progress& progress) {
     ExtractionResult result;
     const long long xuhao = request.document.xuhao;
-    if (table.has_document_rows(xuhao)) {
-        if (!request.replace_existing) {
-            result.status = ExtractionResult::Status::declined;
-            return result;
-        }
-        table.delete_document_rows(xuhao);
-        table.clear_statistics();
+    const bool extracted_before = table.has_document_rows(xuhao);
+    if (extracted_before && !request.replace_existing) {
+        result.status = ExtractionResult::Status::declined;
+        return result;
     }
 
     const bool xml = request.format.leixing == "<xml>";
@@ -158,12 +178,27 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
         result.status = ExtractionResult::Status::no_definitions;
         return result;
     }
+
+    // Check the files before anything is deleted: a run that can read none of them
+    // leaves the earlier values where they are.
+    const std::vector<std::filesystem::path> files =
+        document_files(request.document, request.project_folder);
+    if (std::none_of(files.begin(), files.end(), is_readable_file)) {
+        result.status = ExtractionResult::Status::no_readable_file;
+        result.messages.push_back(msg::extract_no_readable_file);
+        return result;
+    }
+
+    if (extracted_before) {
+        // Statistics first: a kill between the two leaves values without counts, never
+        // counts of values that are gone.
+        table.clear_statistics();
+        table.delete_document_rows(xuhao);
+    }
+
     XmlExtractor xml_extractor;
     ArticleCounter counter;
     RowWriter writer(table, request.bianhao, xuhao);
-
-    const std::vector<std::filesystem::path> files =
-        document_files(request.document, request.project_folder);
     const std::size_t total = files.size();
     for (std::size_t n = 0; n < total; ++n) {
         progress.set_title(std::string(msg::extract_file_title_prefix) + std::to_string(n + 1) +
@@ -179,6 +214,7 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
             xml ? xml_extractor.extract_file(files[n], shown, request.format, counter, writer,
                                              progress)
                 : txt.extract_file(files[n], writer, progress);
+        result.articles += outcome.articles;
         if (outcome.kind != FileOutcome::Kind::done) {
             result.messages.push_back(outcome.message);
             if (request.report) {
@@ -195,6 +231,7 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
         ++result.files_read;
     }
     result.rows_written = writer.rows_written();
+    result.values = writer.values_written();
     table.delete_empty_values();
     table.flush();
     return result;

@@ -33,9 +33,9 @@ public:
     virtual ~ValueTable() = default;
     // True when a value row of this document entry exists.
     virtual bool has_document_rows(long long xuhao) = 0;
-    // Deletes the value rows of a document entry (the table is packed).
+    // Deletes the value rows of a document entry, all at once.
     virtual void delete_document_rows(long long xuhao) = 0;
-    // Empties the statistics of the project.
+    // Empties the statistics of the project, all at once.
     virtual void clear_statistics() = 0;
     // Appends one row.
     virtual void append(const ValueRow& row) = 0;
@@ -70,6 +70,8 @@ public:
     void write(std::string_view wenzhangha, std::string_view guanjianzi,
                std::string_view zhi) override;
     long long rows_written() const { return rows_; }
+    // The rows written with a value (empty ones are removed at the end of the run).
+    long long values_written() const { return values_; }
 
 private:
     ValueTable& table_;
@@ -77,6 +79,7 @@ private:
     std::string last_wenzhangha_;
     std::string last_guanjianzi_;
     long long rows_ = 0;
+    long long values_ = 0;
 };
 
 // The files of a document entry, in reading order. A file entry (kuozhanming empty after
@@ -91,6 +94,9 @@ std::vector<std::filesystem::path> document_files(const store::Document& entry,
 
 // True when the entry names a directory.
 bool is_directory_entry(const store::Document& entry);
+
+// True when the file can be opened for reading and is a regular file.
+bool is_readable_file(const std::filesystem::path& file);
 
 // The Extract command's check of an entry before the job starts.
 enum class DocumentCheck {
@@ -120,15 +126,28 @@ struct ExtractionResult {
     enum class Status {
         done,           // every file read; the end clean-up ran
         declined,       // the entry had rows and replacing them was not confirmed: nothing changed
-        no_definitions, // a tagged-text format without walked definitions: nothing read
-        stopped,        // a file could not be read: `messages` ends with why; rows stay
+        no_definitions, // a tagged-text format without walked definitions: nothing changed
+        no_readable_file, // none of the entry's files can be read: nothing changed
+        stopped,          // a file could not be read: `messages` ends with why; rows stay
     };
     Status status = Status::done;
     long long rows_written = 0;
+    long long values = 0; // rows written with a value: the rows the run leaves
+    long long articles = 0;
     int files_read = 0;
     // Messages to show, in order: skipped files, and the reason of a stop.
     std::vector<std::string> messages;
+
+    // A run that went through its files without finding an article or a value in any:
+    // a failure to report, never a success.
+    bool read_nothing() const { return status == Status::done && articles == 0 && values == 0; }
 };
+
+// The summary of a run: "读取文件 n 个，文章 m 篇，写入 r 行。\r" (r: the rows with a value).
+std::string extraction_summary(const ExtractionResult& result);
+// What the window and the command line say after a run that read nothing: "未从文档中读取到
+// 任何文章！\r" followed by the summary.
+std::string read_nothing_message(const ExtractionResult& result);
 
 // The request for a document entry of a project, the format read from the catalogue.
 ExtractionRequest make_request(const store::Catalogue& catalogue, const store::Project& project,
@@ -136,13 +155,17 @@ ExtractionRequest make_request(const store::Catalogue& catalogue, const store::P
                                const std::filesystem::path& project_folder, bool replace_existing);
 
 // Runs the extraction of one document entry:
-// 1. rows exist and replace_existing is false: declined, nothing changed; rows exist and
-//    it is true: the entry's rows are deleted and the statistics emptied;
+// 1. rows exist and replace_existing is false: declined, nothing changed;
 // 2. "<xml>" formats are read by the XML extractor, every other type by the tagged-text
-//    extractor (a tagged-text format without walked definitions ends here);
-// 3. each file n of N gets the title "提取关键字段...... n / N" and its own gauge;
-// 4. a file that cannot be read stops the run after the end clean-up;
-// 5. end clean-up: rows with an empty value are deleted, whatever their document.
+//    extractor; a tagged-text format without walked definitions ends here, unchanged;
+// 3. the entry's files are listed and checked: when none can be read the run ends with
+//    msg::extract_no_readable_file and nothing changed (earlier values stay);
+// 4. rows exist (and replace_existing is true): the statistics are emptied, then the
+//    entry's rows deleted, each table at once;
+// 5. each file n of N gets the title "提取关键字段...... n / N" and its own gauge;
+// 6. a file that cannot be read stops the run after the end clean-up;
+// 7. end clean-up: rows with an empty value are deleted, whatever their document.
+// The result counts the files read, the articles found and the rows written.
 ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& table,
                                 Progress& progress);
 

@@ -44,7 +44,8 @@ struct FileOutcome {
         stopped, // the run must end: show `message`; rows written so far stay
     };
     Kind kind = Kind::done;
-    std::string message; // user-visible text when not done
+    std::string message;    // user-visible text when not done
+    long long articles = 0; // articles found in the file (records that begin an article)
 };
 
 // The substring form "N|||s,l" of a node text: the name N, then the part of its text from

@@ -45,7 +45,7 @@ std::string_view after_tag(std::string_view line, std::string_view tag) {
 }
 
 std::string without_marks(std::string_view s) {
-    return s.find('*') == std::string_view::npos ? std::string(s) : text::replace_all(s, "*", "");
+    return s.find('*') == std::string_view::npos ? std::string(s) : text::replace_each(s, "*", "");
 }
 
 // The apostrophe substitution, skipped for the many texts without an apostrophe.
@@ -179,8 +179,9 @@ FileOutcome TxtExtractor::extract_file(const std::filesystem::path& file, ValueS
     const std::string text = text::decode_input(bytes);
     bytes.clear();
     bytes.shrink_to_fit();
-    extract_text(text, sink, progress);
-    return {};
+    FileOutcome done;
+    done.articles = extract_text(text, sink, progress);
+    return done;
 }
 
 bool TxtExtractor::starts_field_elsewhere(const FileView& file, std::size_t j) const {
@@ -492,9 +493,9 @@ void TxtExtractor::write_headings(std::string_view heading, std::string_view wen
     }
 }
 
-void TxtExtractor::extract_text(std::string_view text, ValueSink& sink, Progress& progress) {
+long long TxtExtractor::extract_text(std::string_view text, ValueSink& sink, Progress& progress) {
     if (definitions_.empty()) {
-        return;
+        return 0;
     }
     FileView file;
     file.lines = split_lines(text);
@@ -550,6 +551,7 @@ void TxtExtractor::extract_text(std::string_view text, ValueSink& sink, Progress
     if (!file.numbers.empty()) {
         article_number_ = file.numbers.back();
     }
+    return static_cast<long long>(file.numbers.size());
 }
 
 } // namespace lumacite::extract

@@ -39,8 +39,9 @@ public:
 
     // Extracts decoded (UTF-8) text: one keyword pass per walked definition, in order;
     // within a pass the fields in line order. Sets the gauge to lines x definitions
-    // steps and advances it once per line of every pass.
-    void extract_text(std::string_view text, ValueSink& sink, Progress& progress);
+    // steps and advances it once per line of every pass. Returns the number of articles
+    // (lines that begin with the article-node tag).
+    long long extract_text(std::string_view text, ValueSink& sink, Progress& progress);
 
     // The article number current now: it carries over from one file to the next and is
     // empty before the first article-node line of the run.

@@ -493,11 +493,13 @@ FileOutcome extract_decoded(char* data, std::size_t size, const std::string& sho
     progress.set_maximum(kid_count(root));
 
     const std::string* current_keyword = nullptr;
+    FileOutcome done;
     try {
         long long position = 1;
         std::string wenzhangha;
         for (pugi::xml_node k = first_kid(root); k; k = next_kid(k)) {
             if (!article_name.empty() && named(k, article_name)) {
+                ++done.articles;
                 if (format.article_number) {
                     current_keyword = &format.article_number->guanjianzi;
                     std::string t = walk(k, format.article_number->jiedian);
@@ -523,9 +525,10 @@ FileOutcome extract_decoded(char* data, std::size_t size, const std::string& sho
         }
     } catch (const DefinitionError& e) {
         return {FileOutcome::Kind::stopped,
-                keyword_message(current_keyword ? *current_keyword : std::string(), e.kind)};
+                keyword_message(current_keyword ? *current_keyword : std::string(), e.kind),
+                done.articles};
     }
-    return {};
+    return done;
 }
 
 } // namespace

@@ -48,6 +48,7 @@ std::string DefinitionForm::caption() const {
 }
 
 store::Definition ensure_placeholder(store::Catalogue& catalogue, const store::FormatKey& key) {
+    const auto guard = catalogue.lock_for_change();
     if (auto existing = catalogue.find_definition(key.geshi, std::string())) {
         return *existing;
     }
@@ -92,6 +93,7 @@ Outcome store_definition(store::Catalogue& catalogue, const std::string& geshi,
     if (text::trim(form.guanjianzi).empty()) {
         return Outcome::refuse(msg::keyword_name_empty, Icon::error);
     }
+    const auto guard = catalogue.lock_for_change();
     const auto found = form.mode == DefinitionForm::Mode::add
                            ? catalogue.find_definition(geshi, std::string())
                            : catalogue.find_definition(geshi, form.id);
@@ -131,6 +133,7 @@ Outcome delete_definition(store::Catalogue& catalogue, const store::FormatKey& k
         return o;
     }
     // The row goes only while it still has this format, id and name.
+    const auto guard = catalogue.lock_for_change();
     const auto current = catalogue.find_definition(key.geshi, row.id);
     if (current && current->guanjianzi == row.guanjianzi) {
         catalogue.delete_definition(key.geshi, row.id);

@@ -62,6 +62,7 @@ bool holds_entry_separator(const store::FormatKey& input) {
 } // namespace
 
 Outcome add_format(store::Catalogue& catalogue, const store::FormatKey& input) {
+    const auto guard = catalogue.lock_for_change();
     if (text::trim(input.geshi).empty()) {
         return Outcome::refuse(msg::format_name_empty, Icon::error);
     }
@@ -82,6 +83,7 @@ Outcome add_format(store::Catalogue& catalogue, const store::FormatKey& input) {
 
 Outcome modify_format(store::Catalogue& catalogue, const std::string& old_name,
                       const store::FormatKey& input) {
+    const auto guard = catalogue.lock_for_change();
     if (!catalogue.format_exists(old_name)) {
         return Outcome::refuse(msg::format_not_found + old_name, Icon::information, true);
     }
@@ -124,6 +126,11 @@ Outcome delete_format(store::Catalogue& catalogue, const store::FormatKey& key, 
         Outcome o;
         o.status = Outcome::Status::declined;
         return o;
+    }
+    // Checked again under the lock: a project may have taken the format meanwhile.
+    const auto guard = catalogue.lock_for_change();
+    if (catalogue.projects_using_format(key.geshi) > 0) {
+        return Outcome::refuse(msg::format_in_use_no_delete, Icon::information);
     }
     catalogue.delete_format(key.geshi);
     return {};

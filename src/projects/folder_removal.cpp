@@ -126,6 +126,9 @@ void remove_project_folder(const fs::path& program_folder, const std::string& na
         fail(program_folder, errno);
     }
     if (::fstatat(parent.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENAMETOOLONG) {
+            return; // no folder can have this name: there is nothing to remove
+        }
         fail(folder, errno);
     }
     if (S_ISLNK(st.st_mode)) {

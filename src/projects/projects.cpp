@@ -5,6 +5,8 @@
 #include "messages.h"
 #include "text/text.h"
 
+#include <unistd.h>
+
 namespace lumacite::projects {
 
 std::optional<std::string> number_problem(std::string_view text) {
@@ -21,7 +23,119 @@ std::optional<std::string> number_problem(std::string_view text) {
     return std::nullopt;
 }
 
+bool fits_file_system(const fs::path& program_folder, std::string_view number) {
+    long name_max = ::pathconf(program_folder.c_str(), _PC_NAME_MAX);
+    long path_max = ::pathconf(program_folder.c_str(), _PC_PATH_MAX);
+    name_max = name_max > 0 ? name_max : 255;
+    path_max = path_max > 0 ? path_max : 4096;
+    // The longest name the project uses: the rewrite of a table ("tongji" is as long).
+    const std::string longest = store::zidian_file_name(std::string(number)) + ".pack";
+    const std::string path = (program_folder / std::string(number) / longest).string();
+    return static_cast<long>(longest.size()) <= name_max &&
+           static_cast<long>(path.size()) < path_max;
+}
+
+std::optional<std::string> new_number_problem(const store::Catalogue& catalogue,
+                                              const fs::path& program_folder,
+                                              std::string_view current, std::string_view text) {
+    if (auto problem = number_problem(text)) {
+        return problem;
+    }
+    if (!fits_file_system(program_folder, text)) {
+        return std::string(msg::number_too_long);
+    }
+    if (text != current && catalogue.find_project(std::string(text))) {
+        return std::string(msg::number_duplicate);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> adopt_folder_question(const fs::path& program_folder,
+                                                 const std::string& number) {
+    const fs::path folder = store::project_folder(program_folder, number);
+    std::error_code ec;
+    if (!fs::exists(folder / store::zidian_file_name(number), ec) &&
+        !fs::exists(folder / store::tongji_file_name(number), ec)) {
+        return std::nullopt;
+    }
+    return std::string(msg::adopt_folder_question_1) + number + msg::adopt_folder_question_2;
+}
+
+store::Workspace open_for_writing(const store::Catalogue& catalogue, const fs::path& program_folder,
+                                  const std::string& number) {
+    if (!store::is_folder_safe_number(number)) {
+        throw store::WorkspaceError("project number \"" + number + "\" cannot name a folder");
+    }
+    const fs::path folder = store::project_folder(program_folder, number);
+    std::optional<store::ProjectLock> lock;
+    try {
+        lock.emplace(store::ProjectLock::acquire(folder));
+    } catch (const store::LockError& e) {
+        throw store::WorkspaceError(e.what());
+    }
+    settle_interrupted_removal(catalogue, folder, number);
+    return store::Workspace::bind(program_folder, number, std::move(*lock));
+}
+
+store::Workspace open_for_reading(const store::Catalogue& catalogue, const fs::path& program_folder,
+                                  const std::string& number) {
+    const fs::path folder = store::project_folder(program_folder, number);
+    std::error_code ec;
+    if (store::is_folder_safe_number(number) &&
+        (fs::exists(folder / store::removal_journal_file_name, ec) ||
+         !fs::exists(folder / store::zidian_file_name(number), ec) ||
+         !fs::exists(folder / store::tongji_file_name(number), ec))) {
+        try {
+            open_for_writing(catalogue, program_folder, number).close();
+        } catch (const std::exception&) {
+            // Another program writes the project, or the folder is read-only: read what
+            // stands.
+        }
+    }
+    return store::Workspace::open_read_only(program_folder, number);
+}
+
+ProjectCreation add_project(store::Catalogue& catalogue, const fs::path& program_folder,
+                            const store::Project& project, const Ask& ask) {
+    ProjectCreation r;
+    const auto refusal = [&]() -> std::optional<std::string> {
+        if (auto problem = new_number_problem(catalogue, program_folder, "", project.bianhao)) {
+            return problem;
+        }
+        if (!catalogue.format_exists(project.geshi)) {
+            return std::string(msg::format_not_found) + project.geshi;
+        }
+        return std::nullopt;
+    };
+    if (auto problem = refusal()) {
+        r.message = *problem;
+        return r;
+    }
+    if (auto question = adopt_folder_question(program_folder, project.bianhao)) {
+        if (!ask(*question)) {
+            r.status = ProjectCreation::Status::declined;
+            return r;
+        }
+    }
+    // Checked again under the lock: no question is pending while it is held.
+    const auto guard = catalogue.lock_for_change();
+    if (auto problem = refusal()) {
+        r.message = *problem;
+        return r;
+    }
+    catalogue.add_project(project);
+    try {
+        open_for_writing(catalogue, program_folder, project.bianhao).close();
+    } catch (...) {
+        catalogue.delete_project(project.bianhao);
+        throw;
+    }
+    r.status = ProjectCreation::Status::added;
+    return r;
+}
+
 bool add_placeholder(store::Catalogue& catalogue) {
+    const auto guard = catalogue.lock_for_change();
     if (catalogue.find_project("")) {
         return false;
     }
@@ -50,31 +164,40 @@ Selection select_project(const store::Catalogue& catalogue, const fs::path& prog
     }
     // The tables of the previous project are released before the new ones open.
     workspace.reset();
-    workspace.emplace(store::Workspace::bind(program_folder, project.bianhao));
+    workspace.emplace(open_for_reading(catalogue, program_folder, project.bianhao));
     s.bound = true;
     s.keywords = formats::project_keyword_list(catalogue, project.geshi);
     s.documents = catalogue.documents(project.bianhao);
     return s;
 }
 
-NumberEdit edit_number(store::Catalogue& catalogue, const std::string& current,
-                       const std::string& text) {
+NumberEdit edit_number(store::Catalogue& catalogue, const fs::path& program_folder,
+                       const std::string& current, const std::string& text, const Ask& ask) {
     NumberEdit r;
-    if (catalogue.has_documents(current)) {
-        r.status = NumberEdit::Status::locked;
+    const auto check = [&] {
+        if (catalogue.has_documents(current)) {
+            r.status = NumberEdit::Status::locked;
+            return false;
+        }
+        if (auto problem = new_number_problem(catalogue, program_folder, current, text)) {
+            r.status = NumberEdit::Status::refused;
+            r.message = *problem;
+            return false;
+        }
+        return text != current; // unchanged otherwise
+    };
+    if (!check()) {
         return r;
     }
-    if (auto problem = number_problem(text)) {
-        r.status = NumberEdit::Status::refused;
-        r.message = *problem;
-        return r;
+    if (auto question = adopt_folder_question(program_folder, text)) {
+        if (!ask(*question)) {
+            r.status = NumberEdit::Status::declined;
+            return r;
+        }
     }
-    if (text == current) {
-        return r;
-    }
-    if (catalogue.find_project(text)) {
-        r.status = NumberEdit::Status::refused;
-        r.message = msg::number_duplicate;
+    // Checked again under the lock: no question is pending while it is held.
+    const auto guard = catalogue.lock_for_change();
+    if (!check()) {
         return r;
     }
     auto project = catalogue.find_project(current);
@@ -89,6 +212,7 @@ NumberEdit edit_number(store::Catalogue& catalogue, const std::string& current,
 
 bool edit_format(store::Catalogue& catalogue, const std::string& number,
                  const std::string& format_entry) {
+    const auto guard = catalogue.lock_for_change();
     auto project = catalogue.find_project(number);
     if (!project || catalogue.has_documents(number)) {
         return false;
@@ -104,6 +228,7 @@ bool edit_format(store::Catalogue& catalogue, const std::string& number,
 
 bool edit_description(store::Catalogue& catalogue, const std::string& number,
                       const std::string& shuoming) {
+    const auto guard = catalogue.lock_for_change();
     auto project = catalogue.find_project(number);
     if (!project || project->shuoming == shuoming || catalogue.has_documents(number)) {
         return false;
@@ -121,10 +246,28 @@ std::string delete_question(const fs::path& program_folder, const std::string& n
 std::optional<std::string> delete_project(store::Catalogue& catalogue,
                                           const fs::path& program_folder, const std::string& number,
                                           std::optional<store::Workspace>& workspace) {
-    catalogue.delete_project(number);
+    // No program may write the project while its folder goes.
+    std::optional<store::ProjectLock> lock;
+    if (store::is_folder_safe_number(number)) {
+        try {
+            lock = store::ProjectLock::acquire_if_present(
+                store::project_folder(program_folder, number));
+        } catch (const store::LockError&) {
+            // A folder whose lock file cannot be made: its removal reports why.
+        }
+    }
+    {
+        const auto guard = catalogue.lock_for_change();
+        catalogue.delete_project(number);
+    }
     workspace.reset();
     if (text::trim_view(number).empty()) {
         return std::nullopt;
+    }
+    std::error_code ec;
+    if (!fits_file_system(program_folder, number) &&
+        !fs::exists(fs::symlink_status(store::project_folder(program_folder, number), ec))) {
+        return std::nullopt; // a number too long for its tables: no folder was ever made
     }
     try {
         remove_project_folder(program_folder, number);

@@ -30,6 +30,11 @@ using Ask = std::function<bool(const std::string& question)>;
 // A file operation of this module that failed; what() is the message to show (one of
 // msg::document_copy_failed or msg::folder_removal_failed with the path and the system's
 // error text).
+//
+// Writing functions expect a workspace bound for writing (open_for_writing), which holds
+// the project's lock; whatever checks the catalogue and changes it holds the catalogue's
+// lock meanwhile. Both throw store::LockBusy with the message to show while another
+// program holds them, before anything is changed.
 class ProjectError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -42,7 +47,59 @@ public:
 // non-ASCII character included). nullopt when the text is a valid number.
 std::optional<std::string> number_problem(std::string_view text);
 
+// True when the folder and table files of this number fit the file system under the
+// program folder: "zidian" + number + ".dbf.pack" within the longest file name, the whole
+// path within the longest path.
+bool fits_file_system(const fs::path& program_folder, std::string_view number);
+
+// The refusal of a number for a new or renumbered project, checked in this order:
+// number_problem, too long for the file system (msg::number_too_long), taken by a project
+// (msg::number_duplicate). `current` is the number the project has now (equal: no refusal).
+std::optional<std::string> new_number_problem(const store::Catalogue& catalogue,
+                                              const fs::path& program_folder,
+                                              std::string_view current, std::string_view text);
+
+// The question asked before a new number takes a folder that holds tables of earlier work
+// (a zidian or tongji table of that number); nullopt when there is no such folder. A
+// folder's tables are never taken over without a Yes.
+std::optional<std::string> adopt_folder_question(const fs::path& program_folder,
+                                                 const std::string& number);
+
+// ---- Opening a project's tables --------------------------------------------------------
+
+// For a command that writes the project: takes its lock (store::LockBusy while another
+// program writes it), finishes or undoes a document removal a kill interrupted (see
+// remove_document), then binds the workspace for writing. store::WorkspaceError when the
+// folder or the tables cannot be made ready.
+store::Workspace open_for_writing(const store::Catalogue& catalogue, const fs::path& program_folder,
+                                  const std::string& number);
+
+// For a command that only reads: first, when the tables are missing or a document removal
+// was interrupted, puts that right as open_for_writing would, if no other program writes
+// the project and the folder can be written; then opens the tables read-only (missing
+// ones read as empty). store::WorkspaceError when a table cannot be read.
+store::Workspace open_for_reading(const store::Catalogue& catalogue, const fs::path& program_folder,
+                                  const std::string& number);
+
 // ---- Add and select ---------------------------------------------------------------------
+
+struct ProjectCreation {
+    enum class Status {
+        added,    // the row is there, with its folder and tables
+        refused,  // `message` says why; nothing changed
+        declined, // the question about a folder of earlier work was answered No
+    };
+    Status status = Status::refused;
+    std::string message;
+};
+
+// Adds a project with a number (the command line's project add): the number is checked
+// (new_number_problem), then the format (msg::format_not_found + name when the catalogue has
+// none of that name); a folder holding tables of earlier work is taken over only after a
+// Yes to adopt_folder_question. The row is added, then the folder and tables made ready;
+// when they cannot be made the row is taken out again and the error thrown.
+ProjectCreation add_project(store::Catalogue& catalogue, const fs::path& program_folder,
+                            const store::Project& project, const Ask& ask);
 
 // Add: creates the placeholder project (empty number, format and description) unless one
 // exists. Returns true when it created it; either way the caller selects the project
@@ -67,11 +124,11 @@ struct Selection {
     std::vector<store::Document> documents;
 };
 
-// Select: for a numbered project, binds `workspace` to it (the folder and missing tables
-// are created, a table left open for another project is closed first), computes the
-// keyword list of its format and reads its document entries. The placeholder (number
-// empty after trimming) leaves `workspace` as it is. Throws store::WorkspaceError when
-// the folder or a table cannot be made ready; `workspace` is then empty.
+// Select: for a numbered project, opens `workspace` on it for reading (open_for_reading:
+// the folder and missing tables are created when they can be; the tables of another
+// project are closed first), computes the keyword list of its format and reads its
+// document entries. The placeholder (number empty after trimming) leaves `workspace` as it
+// is. Throws store::WorkspaceError when a table cannot be read; `workspace` is then empty.
 Selection select_project(const store::Catalogue& catalogue, const fs::path& program_folder,
                          const store::Project& project, std::optional<store::Workspace>& workspace);
 
@@ -83,16 +140,18 @@ struct NumberEdit {
         unchanged, // the text equals the current number
         refused,   // `message` is to be shown, the focus goes back to the box
         locked,    // the project has document entries: nothing may change
+        declined,  // taking over a folder of earlier work was answered No: nothing stored
     };
     Status status = Status::unchanged;
     std::string message;
 };
 
 // Edit number of the project `current` (the placeholder's is empty) to `text`, stored as
-// typed. The four messages come in the order number_problem, then "编号重复！".
+// typed. The messages come in the order of new_number_problem; a folder of the new number
+// holding tables of earlier work is taken over only after a Yes to adopt_folder_question.
 // The folder of the old number stays where it is.
-NumberEdit edit_number(store::Catalogue& catalogue, const std::string& current,
-                       const std::string& text);
+NumberEdit edit_number(store::Catalogue& catalogue, const fs::path& program_folder,
+                       const std::string& current, const std::string& text, const Ask& ask);
 
 // Edit format: stores the text before the first "·" of the chosen format entry as the
 // project's format. False when nothing changed (same format, no such project, locked).
@@ -109,11 +168,14 @@ bool edit_description(store::Catalogue& catalogue, const std::string& number,
 // path joined with the number.
 std::string delete_question(const fs::path& program_folder, const std::string& number);
 
-// Delete: removes the project's row and its document entries, closes `workspace`
-// (whichever project it was bound to), and when the number is not empty after trimming
-// removes the project folder with everything in it (remove_project_folder). Returns the
-// message of a failed folder removal, nullopt when all went well; the rows are gone
-// either way. The caller then selects the first remaining project.
+// Delete: takes the project's lock when its folder exists (store::LockBusy while another
+// program writes the project: nothing changes), removes the project's row and its
+// document entries, closes `workspace` (whichever project it was bound to), and when the
+// number is not empty after trimming removes the project folder with everything in it
+// (remove_project_folder; a number too long for the file system may have no folder).
+// Returns the message of a failed folder removal, nullopt when all went well; the rows
+// are gone either way. The caller then selects the first
+// remaining project.
 std::optional<std::string> delete_project(store::Catalogue& catalogue,
                                           const fs::path& program_folder, const std::string& number,
                                           std::optional<store::Workspace>& workspace);
@@ -125,7 +187,8 @@ std::optional<std::string> delete_project(store::Catalogue& catalogue,
 // beside it is removed. A directory on another file system (a mount point) is neither
 // entered nor removed and counts as a failure. Stops at the first failure and throws
 // ProjectError with msg::folder_removal_failed, the path and the system's error text;
-// what was removed stays removed. A missing folder is a failure too.
+// what was removed stays removed. A missing folder is a failure too, but a name too long
+// to name a folder at all has nothing to remove.
 void remove_project_folder(const fs::path& program_folder, const std::string& name);
 
 // ---- Document list -------------------------------------------------------------------------
@@ -152,9 +215,11 @@ struct FileRegistration {
 // Then copies the file into the project folder (through a temporary file renamed over the
 // target, so a failed copy leaves an earlier copy intact) and registers a new entry with
 // xuhao = entries + 1. A failed copy throws ProjectError and changes nothing: no entry is
-// added and no value is cleared. A file named like one of the project's tables
-// (zidian<number>.dbf, tongji<number>.dbf, temp.dbf) is refused after the confirmation,
-// since its copy would replace the table. `workspace` must be bound to the project.
+// added and no value is cleared. A file named like one of the project's own files
+// (store::is_reserved_file_name: its tables, their rewrites, the lock and the journal) is
+// refused after the confirmation, since its copy would take that file's place. Clearing
+// replaces tongji (emptied) and then zidian (without the entry's rows) each at once.
+// `workspace` must be bound to the project for writing.
 FileRegistration register_file(store::Catalogue& catalogue, store::Workspace& workspace,
                                const fs::path& source, const Ask& ask);
 
@@ -186,9 +251,24 @@ std::string remove_question(const store::Document& entry);
 
 // Remove document: deletes entry xuhao and numbers the later entries one lower; in
 // zidian deletes the entry's values and lowers the later documents' xuhao by one; empties
-// tongji; packs zidian, then tongji. A copied file stays in the project folder. The
-// caller runs the document scroll and selects the project again. `workspace` must be
-// bound to the project.
-void remove_document(store::Catalogue& catalogue, store::Workspace& workspace, long long xuhao);
+// tongji. A copied file stays in the project folder. The caller runs the document scroll
+// and selects the project again. `workspace` must be bound to the project for writing.
+//
+// Kill-safe: the new zidian and tongji are written beside the old ones (".pack") and
+// synced, a journal (store::removal_journal_file_name: the entry and the number of entries
+// before) is written, the catalogue changes in one transaction, the new tables are renamed
+// over the old ones and the journal goes. open_for_writing finds a journal left by a kill:
+// when the catalogue still has the entry the removal is undone (the old tables stand),
+// otherwise it is finished (the new tables are renamed in).
+enum class RemovalStep { staged, journal_written, catalogue_changed, values_installed, done };
+// `reached`, when given, is called after each step has lasted (tests end the process there
+// to see what a kill at that moment leaves).
+void remove_document(store::Catalogue& catalogue, store::Workspace& workspace, long long xuhao,
+                     const std::function<void(RemovalStep)>& reached = {});
+
+// What open_for_writing does about an interrupted removal, with the project's lock held
+// and before the tables are opened. True when there was one.
+bool settle_interrupted_removal(const store::Catalogue& catalogue, const fs::path& folder,
+                                const std::string& number);
 
 } // namespace lumacite::projects

@@ -2,9 +2,12 @@
 // back as the structs of catalogue.h.
 #include "store/catalogue.h"
 
+#include "messages.h"
+#include "store/locks.h"
 #include "text/text.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <sqlite3.h>
 
@@ -148,6 +151,8 @@ const char* const document_columns = "bianhao, xuhao, wenjianming, kuozhanming";
 struct Catalogue::Impl {
     std::filesystem::path file;
     sqlite3* db = nullptr;
+    std::optional<FileLock> change_lock;
+    int change_depth = 0;
 
     ~Impl() {
         if (db != nullptr) {
@@ -236,6 +241,21 @@ Catalogue Catalogue::create(const std::filesystem::path& file) {
     auto impl = open_keyed(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     impl->exec(schema_sql);
     return Catalogue(std::move(impl));
+}
+
+Catalogue::ChangeLock::ChangeLock(Impl& impl, std::chrono::milliseconds wait) : impl_(impl) {
+    if (impl_.change_depth == 0) {
+        std::filesystem::path lock_file = impl_.file;
+        lock_file += ".lock";
+        impl_.change_lock.emplace(FileLock::acquire(lock_file, wait, msg::catalogue_in_use));
+    }
+    ++impl_.change_depth;
+}
+
+Catalogue::ChangeLock::~ChangeLock() {
+    if (--impl_.change_depth == 0) {
+        impl_.change_lock.reset();
+    }
 }
 
 const std::filesystem::path& Catalogue::path() const {

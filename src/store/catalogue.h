@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -158,6 +159,26 @@ public:
     }
 
     struct Impl;
+
+    // Held by whatever checks the catalogue and then changes it, so that two programs never
+    // act on the same check: the exclusive lock of <catalogue file>.lock. Taking it again in
+    // the same program only counts up. Waits up to `wait` for another program to finish its
+    // change, then throws LockBusy (msg::catalogue_in_use); LockError when the lock file
+    // cannot be made (a read-only folder).
+    class ChangeLock {
+    public:
+        ChangeLock(Impl& impl, std::chrono::milliseconds wait);
+        ChangeLock(const ChangeLock&) = delete;
+        ChangeLock& operator=(const ChangeLock&) = delete;
+        ~ChangeLock();
+
+    private:
+        Impl& impl_;
+    };
+    [[nodiscard]] ChangeLock
+    lock_for_change(std::chrono::milliseconds wait = std::chrono::seconds(10)) {
+        return ChangeLock(*impl_, wait);
+    }
 
 private:
     explicit Catalogue(std::unique_ptr<Impl> impl);

@@ -250,8 +250,16 @@ DbaseTable DbaseTable::open(const std::filesystem::path& file, Access access) {
     if (t.fd_ < 0) {
         t.fail("cannot open: " + system_text(errno));
     }
-    if (::flock(t.fd_, LOCK_SH | LOCK_NB) != 0) {
-        t.fail("the table is in use (being packed): " + system_text(errno));
+    if (!t.read_only_) {
+        if (::flock(t.fd_, LOCK_SH | LOCK_NB) != 0) {
+            t.fail("the table is in use (being rewritten): " + system_text(errno));
+        }
+        // Nobody rewrites the table while this handle holds its lock: a .pack file is
+        // what an interrupted rewrite left behind.
+        std::filesystem::path stale = file;
+        stale += ".pack";
+        std::error_code ec;
+        std::filesystem::remove(stale, ec);
     }
     struct stat st {};
     if (::fstat(t.fd_, &st) != 0) {
@@ -310,7 +318,7 @@ DbaseTable DbaseTable::open(const std::filesystem::path& file, Access access) {
     }
     t.committed_ = static_cast<std::uint32_t>(complete);
     if (t.read_only_) {
-        // The complete records count; a half-written last one is left where it is.
+        // A reader sees what a repair would keep and changes nothing.
         t.repaired_ = !marker_ok || get_u32(t.header_, 4) != t.committed_;
         return t;
     }
@@ -331,15 +339,27 @@ DbaseTable DbaseTable::open(const std::filesystem::path& file, Access access) {
     return t;
 }
 
+DbaseTable DbaseTable::absent(const std::filesystem::path& file, std::vector<DbaseField> fields) {
+    DbaseTable t;
+    t.path_ = file;
+    t.layout_ = DbaseLayout(std::move(fields));
+    t.read_only_ = true;
+    t.absent_ = true;
+    return t;
+}
+
 DbaseTable::DbaseTable(DbaseTable&& other) noexcept
     : path_(std::move(other.path_)), fd_(other.fd_), layout_(std::move(other.layout_)),
       header_(std::move(other.header_)), header_length_(other.header_length_),
       language_driver_(other.language_driver_), committed_(other.committed_),
       pending_count_(other.pending_count_), pending_(std::move(other.pending_)),
-      dirty_(other.dirty_), repaired_(other.repaired_), read_only_(other.read_only_) {
+      dirty_(other.dirty_), repaired_(other.repaired_), read_only_(other.read_only_),
+      absent_(other.absent_), rewrite_of_(std::move(other.rewrite_of_)) {
     other.fd_ = -1;
+    other.absent_ = false;
     other.pending_count_ = 0;
     other.pending_.clear();
+    other.rewrite_of_.clear();
 }
 
 DbaseTable& DbaseTable::operator=(DbaseTable&& other) noexcept {
@@ -357,23 +377,38 @@ DbaseTable& DbaseTable::operator=(DbaseTable&& other) noexcept {
         dirty_ = other.dirty_;
         repaired_ = other.repaired_;
         read_only_ = other.read_only_;
+        absent_ = other.absent_;
+        rewrite_of_ = std::move(other.rewrite_of_);
         other.fd_ = -1;
+        other.absent_ = false;
         other.pending_count_ = 0;
         other.pending_.clear();
+        other.rewrite_of_.clear();
     }
     return *this;
 }
 
 void DbaseTable::release() noexcept {
+    absent_ = false;
     if (fd_ < 0) {
         return;
     }
-    try {
-        flush();
-        ::fdatasync(fd_);
-    } catch (...) {
-        // Closing must not throw; the records written so far stay in the file and the
-        // next open repairs the count.
+    if (!rewrite_of_.empty()) {
+        // A rewrite that was never installed: the table it was to replace stands.
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(path_.c_str());
+        rewrite_of_.clear();
+        return;
+    }
+    if (!read_only_) {
+        try {
+            flush();
+            ::fdatasync(fd_);
+        } catch (...) {
+            // Closing must not throw; the records written so far stay in the file and the
+            // next open repairs the count.
+        }
     }
     ::close(fd_);
     fd_ = -1;
@@ -384,7 +419,8 @@ DbaseTable::~DbaseTable() {
 }
 
 void DbaseTable::close() {
-    if (fd_ < 0) {
+    if (fd_ < 0 || read_only_ || !rewrite_of_.empty()) {
+        release();
         return;
     }
     sync();
@@ -392,8 +428,16 @@ void DbaseTable::close() {
     fd_ = -1;
 }
 
+void DbaseTable::move_to(const std::filesystem::path& file) {
+    require_writable();
+    if (::rename(path_.c_str(), file.c_str()) != 0) {
+        fail("cannot rename to " + file.string() + ": " + system_text(errno));
+    }
+    path_ = file;
+}
+
 void DbaseTable::require_open() const {
-    if (fd_ < 0) {
+    if (fd_ < 0 && !absent_) {
         throw DbaseError(path_.string() + ": the table is closed");
     }
 }
@@ -401,7 +445,7 @@ void DbaseTable::require_open() const {
 void DbaseTable::require_writable() const {
     require_open();
     if (read_only_) {
-        fail("the table is open for reading only");
+        throw DbaseError(path_.string() + ": the table is open for reading only");
     }
 }
 
@@ -477,6 +521,9 @@ void DbaseTable::write_header() {
 
 void DbaseTable::flush() {
     require_open();
+    if (read_only_) {
+        return;
+    }
     if (pending_count_ > 0) {
         write_pending();
     } else if (dirty_) {
@@ -488,6 +535,9 @@ void DbaseTable::flush() {
 
 void DbaseTable::sync() {
     flush();
+    if (read_only_) {
+        return;
+    }
     if (::fdatasync(fd_) != 0) {
         fail("cannot sync: " + system_text(errno));
     }
@@ -556,7 +606,7 @@ DbaseRecord DbaseTable::read(std::uint32_t number) {
 }
 
 void DbaseTable::write(const DbaseRecord& record) {
-    require_open();
+    require_writable();
     write_pending();
     if (record.number_ >= committed_ || record.bytes_.size() != layout_.record_length()) {
         fail("no record " + std::to_string(record.number_));
@@ -566,7 +616,7 @@ void DbaseTable::write(const DbaseRecord& record) {
 }
 
 void DbaseTable::mark_deleted(std::uint32_t number) {
-    require_open();
+    require_writable();
     write_pending();
     if (number >= committed_) {
         fail("no record " + std::to_string(number));
@@ -609,7 +659,7 @@ DbaseTable::find_first(const std::function<bool(const DbaseRecordView&)>& fn) {
 }
 
 std::uint64_t DbaseTable::modify(const std::function<bool(DbaseRecordEdit&)>& fn) {
-    require_open();
+    require_writable();
     write_pending();
     const std::size_t length = layout_.record_length();
     const std::uint32_t per_block =
@@ -648,72 +698,91 @@ std::uint64_t DbaseTable::modify(const std::function<bool(DbaseRecordEdit&)>& fn
 
 std::uint64_t DbaseTable::pack() {
     require_writable();
+    const std::uint32_t before = record_count();
+    DbaseTable packed = begin_rewrite();
+    const std::uint32_t kept = packed.record_count();
+    install(std::move(packed));
+    return before - kept;
+}
+
+DbaseTable DbaseTable::begin_rewrite(const std::function<bool(DbaseRecordEdit&)>& keep) {
+    require_writable();
     flush();
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::flock(fd_, LOCK_SH | LOCK_NB);
-        fail("cannot pack, the table is in use: " + system_text(error));
+        fail("cannot rewrite, the table is in use: " + system_text(error));
     }
-    std::filesystem::path temp = path_;
-    temp += ".pack";
+    DbaseTable out;
+    out.path_ = path_;
+    out.path_ += ".pack";
+    out.layout_ = layout_;
+    out.header_ = header_;
+    out.header_length_ = header_length_;
+    out.language_driver_ = language_driver_;
     struct stat st {};
     ::fstat(fd_, &st);
-    const int out =
-        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
-    if (out < 0) {
+    out.fd_ = ::open(out.path_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
+    if (out.fd_ < 0) {
         const int error = errno;
         ::flock(fd_, LOCK_SH);
-        fail("cannot pack, no new file: " + system_text(error));
+        fail("cannot rewrite, no new file: " + system_text(error));
     }
-    const int old_fd = fd_;
-    std::uint32_t kept = 0;
+    out.rewrite_of_ = path_;
     try {
-        std::string header = header_;
-        put_u32(header, 4, 0);
-        write_to(out, header.data(), header.size(), 0);
+        put_u32(out.header_, 4, 0);
+        stamp_date(out.header_);
+        out.write_all(out.header_.data(), out.header_.size(), 0);
+        const char marker = end_marker;
+        out.write_all(&marker, 1, header_length_);
 
         const std::size_t length = layout_.record_length();
         const std::uint32_t per_block =
             static_cast<std::uint32_t>(std::max<std::size_t>(1, block_bytes / length));
         std::string block;
-        std::string kept_bytes;
-        std::uint64_t write_at = header_length_;
         for (std::uint32_t first = 0; first < committed_; first += per_block) {
             const std::uint32_t count = std::min(per_block, committed_ - first);
             block.resize(static_cast<std::size_t>(count) * length);
             read_all(block.data(), block.size(), data_offset(first));
-            kept_bytes.clear();
             for (std::uint32_t i = 0; i < count; ++i) {
-                const char* data = block.data() + static_cast<std::size_t>(i) * length;
-                if (data[0] != '*') {
-                    kept_bytes.append(data, length);
-                    ++kept;
+                char* data = block.data() + static_cast<std::size_t>(i) * length;
+                if (data[0] == '*') {
+                    continue;
                 }
+                if (keep) {
+                    DbaseRecordEdit edit(layout_, data, first + i);
+                    if (!keep(edit)) {
+                        continue;
+                    }
+                }
+                out.append_record(std::string_view(data, length));
             }
-            kept_bytes.push_back(end_marker);
-            write_to(out, kept_bytes.data(), kept_bytes.size(), write_at);
-            write_at += kept_bytes.size() - 1;
-        }
-        if (committed_ == 0) {
-            const char marker = end_marker;
-            write_to(out, &marker, 1, write_at);
-        }
-        put_u32(header, 4, kept);
-        stamp_date(header);
-        write_to(out, header.data(), header_size, 0);
-        if (::fdatasync(out) != 0) {
-            fail("cannot pack, sync failed: " + system_text(errno));
-        }
-        if (::rename(temp.c_str(), path_.c_str()) != 0) {
-            fail("cannot pack, rename failed: " + system_text(errno));
         }
     } catch (...) {
-        ::close(out);
-        std::error_code ec;
-        std::filesystem::remove(temp, ec);
+        out.release();
         ::flock(fd_, LOCK_SH);
         throw;
     }
+    return out;
+}
+
+void DbaseTable::install(DbaseTable&& rewritten) {
+    require_writable();
+    std::filesystem::path expected = path_;
+    expected += ".pack";
+    if (rewritten.rewrite_of_ != path_ || rewritten.path_ != expected || rewritten.fd_ < 0) {
+        fail("not a rewrite of this table");
+    }
+    try {
+        rewritten.sync();
+        if (::rename(rewritten.path_.c_str(), path_.c_str()) != 0) {
+            fail("cannot rewrite, rename failed: " + system_text(errno));
+        }
+    } catch (...) {
+        ::flock(fd_, LOCK_SH);
+        throw;
+    }
+    rewritten.rewrite_of_.clear();
     // The directory entry now names the new file; make that lasting, then switch to it.
     const int dir = ::open(path_.parent_path().empty() ? "." : path_.parent_path().c_str(),
                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -721,22 +790,15 @@ std::uint64_t DbaseTable::pack() {
         ::fsync(dir);
         ::close(dir);
     }
-    ::flock(out, LOCK_SH);
-    ::close(out);
-    const int reopened = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
-    if (reopened < 0) {
-        ::close(old_fd);
-        fd_ = -1;
-        fail("cannot open after packing: " + system_text(errno));
-    }
-    ::flock(reopened, LOCK_SH | LOCK_NB);
-    ::close(old_fd);
-    fd_ = reopened;
-    const std::uint64_t removed = committed_ - kept;
-    committed_ = kept;
-    put_u32(header_, 4, kept);
+    ::flock(rewritten.fd_, LOCK_SH | LOCK_NB);
+    ::close(fd_);
+    fd_ = rewritten.fd_;
+    rewritten.fd_ = -1;
+    committed_ = rewritten.committed_;
+    header_ = std::move(rewritten.header_);
+    pending_count_ = 0;
+    pending_.clear();
     dirty_ = false;
-    return removed;
 }
 
 } // namespace lumacite::store

@@ -9,12 +9,16 @@
 // Crash safety: appended records are written to the file before the header's record
 // count includes them. The count is brought up to date after each batch of appends
 // (when the buffer fills), on flush() and on close(); sync() adds one fdatasync. Opening
-// a table repairs a count that disagrees with the file size (records written by an
-// interrupted run are kept, a half-written last record is cut off). pack() writes a new
-// file and renames it over the old one, so an interrupted pack leaves the old table.
+// a table for writing repairs a count that disagrees with the file size (records written
+// by an interrupted run are kept, a half-written last record is cut off). Whatever
+// rewrites records as a whole (pack, begin_rewrite/install) writes a new file beside the
+// table (<file>.pack) and renames it over the old one, so an interrupted rewrite leaves
+// the old table; opening a table for writing removes a .pack file left behind.
 //
-// A table is opened with a shared lock; pack() needs the table to itself and fails with
-// DbaseError while another handle (in any process) has the file open.
+// A table opened for writing holds a shared lock; a rewrite needs the table to itself and
+// fails with DbaseError while another handle for writing (in any process) has the file
+// open. A table opened read-only takes no lock and never writes: it counts the complete
+// records the file holds, as a repair would, without changing the file.
 #pragma once
 
 #include <cstdint>
@@ -151,10 +155,14 @@ public:
     // Creates a new, empty table file (DbaseError when the file exists already).
     static DbaseTable create(const std::filesystem::path& file, std::vector<DbaseField> fields);
     enum class Access { read_write, read_only };
-    // Opens an existing table; repairs its record count (and a half-written last record)
-    // when they disagree with the file size. A read-only table repairs nothing on disk: it
-    // reads the complete records the file holds, and every write fails with DbaseError.
+    // Opens an existing table. For reading and writing, it repairs its record count (and a
+    // half-written last record) when they disagree with the file size, and removes a
+    // <file>.pack left by an interrupted rewrite. Read-only, it changes nothing; every
+    // write then fails with DbaseError.
     static DbaseTable open(const std::filesystem::path& file, Access access = Access::read_write);
+    // A read-only table of these fields that holds no record and has no file: how a reader
+    // sees a table that has not been created yet.
+    static DbaseTable absent(const std::filesystem::path& file, std::vector<DbaseField> fields);
 
     DbaseTable(DbaseTable&& other) noexcept;
     DbaseTable& operator=(DbaseTable&& other) noexcept;
@@ -165,9 +173,12 @@ public:
 
     // Writes the buffered records and the header, syncs once and closes the file.
     void close();
-    bool is_open() const { return fd_ >= 0; }
+    bool is_open() const { return fd_ >= 0 || absent_; }
 
     const std::filesystem::path& path() const { return path_; }
+    // Renames the table's file to `file`, replacing a file of that name, and goes on under
+    // the new name.
+    void move_to(const std::filesystem::path& file);
     const DbaseLayout& layout() const { return layout_; }
     std::uint8_t language_driver() const { return language_driver_; }
     // Records in the table, deleted ones and buffered appends included.
@@ -212,6 +223,16 @@ public:
     // over the table. Returns the number of records removed.
     std::uint64_t pack();
 
+    // A new version of this table, written beside it as <file>.pack: the records not
+    // marked deleted for which `keep` (when given) returns true, as `keep` leaves them, in
+    // file order. Append to the result, then install() it; this table stays as it was
+    // until then and is kept from other handles meanwhile. A rewrite dropped without
+    // install() removes its file.
+    DbaseTable begin_rewrite(const std::function<bool(DbaseRecordEdit&)>& keep = {});
+    // Syncs a table made by begin_rewrite() of this table, renames it over this table's
+    // file (made lasting with a sync of the folder) and continues with it.
+    void install(DbaseTable&& rewritten);
+
 private:
     DbaseTable() = default;
     void require_open() const;
@@ -239,6 +260,8 @@ private:
     bool dirty_ = false; // changed since the header was last written
     bool repaired_ = false;
     bool read_only_ = false;
+    bool absent_ = false;              // read-only, no file, no record
+    std::filesystem::path rewrite_of_; // a rewrite not installed yet: the table it replaces
 };
 
 } // namespace lumacite::store

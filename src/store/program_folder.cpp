@@ -2,7 +2,9 @@
 
 #include "messages.h"
 #include "store/catalogue.h"
+#include "store/workspace.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace fs = std::filesystem;
@@ -68,7 +70,36 @@ fs::path shipped_catalogue(const fs::path& exe_folder) {
     return (exe_folder / ".." / "share" / "lumacite" / catalogue_file_name).lexically_normal();
 }
 
-fs::path prepare_program_folder(const fs::path& folder, const fs::path& shipped) {
+std::vector<std::string> project_folders(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code type_ec;
+        const std::string name = it->path().filename().string();
+        if (!it->is_directory(type_ec) || !is_folder_safe_number(name)) {
+            continue;
+        }
+        if (fs::exists(it->path() / zidian_file_name(name), type_ec) ||
+            fs::exists(it->path() / tongji_file_name(name), type_ec)) {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string unregistered_folders_message(const std::vector<std::string>& names) {
+    std::string out = msg::catalogue_new_with_folders;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i != 0) {
+            out += msg::folder_name_separator;
+        }
+        out += names[i];
+    }
+    return out + msg::catalogue_new_with_folders_tail;
+}
+
+PreparedFolder prepare_program_folder(const fs::path& folder, const fs::path& shipped) {
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder)) {
@@ -77,7 +108,7 @@ fs::path prepare_program_folder(const fs::path& folder, const fs::path& shipped)
     }
     const fs::path catalogue = folder / catalogue_file_name;
     if (fs::exists(fs::symlink_status(catalogue, ec))) {
-        return catalogue;
+        return {catalogue, {}};
     }
     if (!fs::is_regular_file(shipped, ec)) {
         throw ProgramFolderError(std::string(msg::catalogue_not_shipped) + shipped.string());
@@ -97,7 +128,7 @@ fs::path prepare_program_folder(const fs::path& folder, const fs::path& shipped)
         throw ProgramFolderError(std::string(msg::catalogue_cannot_open) + catalogue.string() +
                                  "（" + ec.message() + "）");
     }
-    return catalogue;
+    return {catalogue, project_folders(folder)};
 }
 
 } // namespace lumacite::store

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace lumacite::store {
 
@@ -37,10 +38,26 @@ std::filesystem::path resolve_program_folder(const std::string& home);
 // exe_folder/../share/lumacite/velkor.exs (the build tree and an install alike).
 std::filesystem::path shipped_catalogue(const std::filesystem::path& exe_folder);
 
+struct PreparedFolder {
+    std::filesystem::path catalogue;
+    // Only when the catalogue was installed just now: the project folders the program
+    // folder held already (a folder N holding zidianN.dbf or tongjiN.dbf), in name order.
+    // The new catalogue knows none of their projects; the user is to be told.
+    std::vector<std::string> unregistered_folders;
+};
+
 // Makes the program folder ready: creates it when missing and, when it holds no
 // catalogue, copies the shipped one in (installing). An existing catalogue is never
-// touched. Returns the catalogue's path. Throws ProgramFolderError with the message.
-std::filesystem::path prepare_program_folder(const std::filesystem::path& folder,
-                                             const std::filesystem::path& shipped);
+// touched. Throws ProgramFolderError with the message.
+PreparedFolder prepare_program_folder(const std::filesystem::path& folder,
+                                      const std::filesystem::path& shipped);
+
+// The project folders in a program folder: every folder N with a folder-safe name that
+// holds zidianN.dbf or tongjiN.dbf, in name order.
+std::vector<std::string> project_folders(const std::filesystem::path& folder);
+
+// What the window and the command line say about unregistered project folders
+// (msg::catalogue_new_with_folders, the names joined by "、", its tail).
+std::string unregistered_folders_message(const std::vector<std::string>& names);
 
 } // namespace lumacite::store

@@ -6,8 +6,10 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 #include <system_error>
+#include <unistd.h>
 
 namespace lumacite::store {
 namespace {
@@ -44,6 +46,16 @@ DbaseTable open_or_create(const std::filesystem::path& file,
     return table;
 }
 
+DbaseTable open_for_reading(const std::filesystem::path& file,
+                            const std::vector<DbaseField>& layout) {
+    std::error_code ec;
+    DbaseTable table = std::filesystem::exists(file, ec)
+                           ? DbaseTable::open(file, DbaseTable::Access::read_only)
+                           : DbaseTable::absent(file, layout);
+    check_layout(table, layout);
+    return table;
+}
+
 bool all_blank(std::string_view raw) {
     return raw.find_first_not_of(' ') == std::string_view::npos;
 }
@@ -65,6 +77,15 @@ bool is_folder_safe_number(std::string_view number) {
     return std::all_of(number.begin(), number.end(), [](char c) {
         return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
     });
+}
+
+bool is_reserved_file_name(const std::string& number, std::string_view name) {
+    if (name.ends_with(".pack")) {
+        name.remove_suffix(5);
+    }
+    return name == zidian_file_name(number) || name == tongji_file_name(number) ||
+           name == temp_file_name || name == project_lock_file_name ||
+           name == removal_journal_file_name;
 }
 
 std::filesystem::path project_folder(const std::filesystem::path& program_folder,
@@ -99,10 +120,24 @@ std::string right_aligned(long long n, std::size_t width) {
 
 // ---- TempTable ----------------------------------------------------------------------------
 
-TempTable::TempTable(DbaseTable table) : table_(std::move(table)) {}
+TempTable::TempTable(std::optional<DbaseTable> table) : table_(std::move(table)) {}
 
 void TempTable::append(std::string_view wenzhangha, std::string_view zhi) {
-    table_.append({wenzhangha, zhi});
+    if (table_) {
+        table_->append({wenzhangha, zhi});
+    }
+}
+
+void TempTable::flush() {
+    if (table_) {
+        table_->flush();
+    }
+}
+
+void TempTable::close() {
+    if (table_) {
+        table_->close();
+    }
 }
 
 std::vector<TempRow> TempTable::rows() {
@@ -112,7 +147,9 @@ std::vector<TempRow> TempTable::rows() {
 }
 
 void TempTable::for_each(const std::function<void(const TempRow&)>& fn) {
-    table_.for_each([&](const DbaseRecordView& r) { fn(TempRow{r.text(0), r.text(1)}); });
+    if (table_) {
+        table_->for_each([&](const DbaseRecordView& r) { fn(TempRow{r.text(0), r.text(1)}); });
+    }
 }
 
 // ---- Workspace ------------------------------------------------------------------------------
@@ -148,27 +185,45 @@ struct Workspace::Probe {
     }
 };
 
-Workspace::Workspace(std::string number, std::filesystem::path folder, DbaseTable zidian,
-                     DbaseTable tongji)
-    : number_(std::move(number)), folder_(std::move(folder)), zidian_(std::move(zidian)),
-      tongji_(std::move(tongji)) {}
+Workspace::Workspace(std::string number, std::filesystem::path folder,
+                     std::optional<ProjectLock> lock, DbaseTable zidian, DbaseTable tongji)
+    : number_(std::move(number)), folder_(std::move(folder)), lock_(std::move(lock)),
+      zidian_(std::move(zidian)), tongji_(std::move(tongji)) {}
+
+Workspace& Workspace::operator=(Workspace&& other) noexcept {
+    if (this != &other) {
+        zidian_ = std::move(other.zidian_);
+        tongji_ = std::move(other.tongji_);
+        lock_ = std::move(other.lock_);
+        number_ = std::move(other.number_);
+        folder_ = std::move(other.folder_);
+    }
+    return *this;
+}
 
 Workspace Workspace::bind(const std::filesystem::path& program_folder, const std::string& number) {
     if (!is_folder_safe_number(number)) {
         throw WorkspaceError("project number \"" + number + "\" cannot name a folder");
     }
-    const auto folder = project_folder(program_folder, number);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) {
-        // One level only: the program folder must exist.
-        if (!std::filesystem::create_directory(folder, ec) && ec) {
-            throw WorkspaceError(folder.string() + ": " + ec.message());
-        }
+    std::optional<ProjectLock> lock;
+    try {
+        lock.emplace(ProjectLock::acquire(project_folder(program_folder, number)));
+    } catch (const LockError& e) {
+        throw WorkspaceError(e.what());
     }
+    return bind(program_folder, number, std::move(*lock));
+}
+
+Workspace Workspace::bind(const std::filesystem::path& program_folder, const std::string& number,
+                          ProjectLock lock) {
+    if (!is_folder_safe_number(number)) {
+        throw WorkspaceError("project number \"" + number + "\" cannot name a folder");
+    }
+    const auto folder = project_folder(program_folder, number);
     try {
         DbaseTable zidian = open_or_create(folder / zidian_file_name(number), zidian_layout());
         DbaseTable tongji = open_or_create(folder / tongji_file_name(number), tongji_layout());
-        return Workspace(number, folder, std::move(zidian), std::move(tongji));
+        return Workspace(number, folder, std::move(lock), std::move(zidian), std::move(tongji));
     } catch (const DbaseError& e) {
         throw WorkspaceError(e.what());
     }
@@ -181,14 +236,9 @@ Workspace Workspace::open_read_only(const std::filesystem::path& program_folder,
     }
     const auto folder = project_folder(program_folder, number);
     try {
-        auto open = [](const std::filesystem::path& file, const std::vector<DbaseField>& layout) {
-            DbaseTable table = DbaseTable::open(file, DbaseTable::Access::read_only);
-            check_layout(table, layout);
-            return table;
-        };
-        DbaseTable zidian = open(folder / zidian_file_name(number), zidian_layout());
-        DbaseTable tongji = open(folder / tongji_file_name(number), tongji_layout());
-        return Workspace(number, folder, std::move(zidian), std::move(tongji));
+        DbaseTable zidian = open_for_reading(folder / zidian_file_name(number), zidian_layout());
+        DbaseTable tongji = open_for_reading(folder / tongji_file_name(number), tongji_layout());
+        return Workspace(number, folder, std::nullopt, std::move(zidian), std::move(tongji));
     } catch (const DbaseError& e) {
         throw WorkspaceError(e.what());
     }
@@ -197,6 +247,7 @@ Workspace Workspace::open_read_only(const std::filesystem::path& program_folder,
 void Workspace::close() {
     zidian_.close();
     tongji_.close();
+    lock_.reset();
 }
 
 std::filesystem::path Workspace::zidian_path() const {
@@ -438,14 +489,68 @@ std::uint64_t Workspace::pack_statistics() {
     return tongji_.pack();
 }
 
-TempTable Workspace::rebuild_temp() {
-    const auto path = temp_path();
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    if (ec) {
-        throw WorkspaceError(path.string() + ": " + ec.message());
+DbaseTable Workspace::stage_values_without_document(long long xuhao, bool close_gap) {
+    return zidian_.begin_rewrite([&](DbaseRecordEdit& r) {
+        const auto x = r.integer(z::xuhao);
+        if (x == xuhao) {
+            return false;
+        }
+        if (close_gap && x && *x > xuhao) {
+            r.set_integer(z::xuhao, *x - 1);
+        }
+        return true;
+    });
+}
+
+DbaseTable Workspace::stage_statistics(std::optional<std::string_view> dropped,
+                                       std::span<const StatisticsRow> added) {
+    std::optional<std::string> k;
+    if (dropped) {
+        k = tongji_.layout().encode_text(t::guanjianzi, *dropped);
     }
-    return TempTable(DbaseTable::create(path, temp_layout()));
+    DbaseTable staged =
+        tongji_.begin_rewrite([&](DbaseRecordEdit& r) { return k && r.raw(t::guanjianzi) != *k; });
+    for (const StatisticsRow& row : added) {
+        staged.append({std::string_view(number_), std::string_view(row.xuhao),
+                       std::string_view(row.guanjianzi), std::string_view(row.zhi),
+                       std::string_view(row.cishu), std::string_view(row.baifenbi),
+                       std::string_view(row.leijibi)});
+    }
+    return staged;
+}
+
+void Workspace::install_values(DbaseTable staged) {
+    zidian_.install(std::move(staged));
+}
+
+void Workspace::install_statistics(DbaseTable staged) {
+    tongji_.install(std::move(staged));
+}
+
+void Workspace::replace_statistics(std::string_view guanjianzi,
+                                   std::span<const StatisticsRow> rows) {
+    install_statistics(stage_statistics(guanjianzi, rows));
+}
+
+TempTable Workspace::rebuild_temp() {
+    // Made under a name of its own and renamed over temp.dbf: a job running beside this one
+    // (a reader's matrix) keeps writing its own file and never finds this one half made.
+    static std::atomic<unsigned> made{0};
+    const auto unique =
+        folder_ / (".temp." + std::to_string(::getpid()) + "." + std::to_string(made++) + ".dbf");
+    std::optional<DbaseTable> table;
+    try {
+        table.emplace(DbaseTable::create(unique, temp_layout()));
+        table->move_to(temp_path());
+    } catch (const DbaseError& e) {
+        std::error_code ec;
+        std::filesystem::remove(unique, ec);
+        if (!writable()) {
+            return TempTable(std::nullopt); // a reader's folder that cannot be written
+        }
+        throw WorkspaceError(e.what());
+    }
+    return TempTable(std::move(table));
 }
 
 } // namespace lumacite::store

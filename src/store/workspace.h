@@ -13,15 +13,24 @@
 // brought up to date) and commit() also syncs once: call commit() at the end of a job.
 // Deletions only mark rows; pack_values() / pack_statistics() remove them for good.
 // A file failure during an operation throws DbaseError naming the file.
+//
+// One writer per project: a workspace bound for writing holds the project's lock
+// (store/locks.h) for as long as it lives. A workspace opened for reading takes no lock,
+// opens the tables read-only and writes nothing (a table not created yet reads as empty).
+// Whatever replaces many rows at once (a document's removal, a keyword's statistics)
+// writes a new table file and renames it over the old one: a kill leaves the old table or
+// the new one, never a mixture.
 #pragma once
 
 #include "store/dbase.h"
+#include "store/locks.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -47,6 +56,14 @@ std::string tongji_file_name(const std::string& number);
 // only. Binding refuses any other number, so no number can reach outside the program
 // folder.
 bool is_folder_safe_number(std::string_view number);
+
+// True when a file of this name in the folder of project `number` would take the place of
+// one of the project's own files: its tables, their rewrites (".pack"), the lock file and
+// the journal of a document removal.
+bool is_reserved_file_name(const std::string& number, std::string_view name);
+
+// The journal of a document removal in a project folder (see projects::remove_document).
+inline constexpr const char* removal_journal_file_name = ".removal";
 
 // program folder / number.
 std::filesystem::path project_folder(const std::filesystem::path& program_folder,
@@ -120,49 +137,57 @@ inline constexpr std::uint64_t all_rows = std::numeric_limits<std::uint64_t>::ma
 
 // ---- The scratch table --------------------------------------------------------------------
 
-// temp.dbf of a project folder, re-created empty by Workspace::rebuild_temp().
+// temp.dbf of a project folder, re-created empty by Workspace::rebuild_temp(). A scratch
+// table that could not be made (a reader's read-only folder) keeps nothing.
 class TempTable {
 public:
-    explicit TempTable(DbaseTable table);
+    explicit TempTable(std::optional<DbaseTable> table);
     // Appends one occurrence (buffered like every append).
     void append(std::string_view wenzhangha, std::string_view zhi);
     // Every row in table order.
     std::vector<TempRow> rows();
     void for_each(const std::function<void(const TempRow&)>& fn);
-    std::uint32_t size() const { return table_.record_count(); }
-    void flush() { table_.flush(); }
+    std::uint32_t size() const { return table_ ? table_->record_count() : 0; }
+    void flush();
     // Flushes and closes; the file stays in the folder until the next rebuild.
-    void close() { table_.close(); }
-    DbaseTable& table() { return table_; }
+    void close();
+    // False for a scratch table that keeps nothing.
+    bool kept() const { return table_.has_value(); }
+    DbaseTable& table() { return *table_; }
 
 private:
-    DbaseTable table_;
+    std::optional<DbaseTable> table_;
 };
 
 // ---- The workspace ------------------------------------------------------------------------
 
 class Workspace {
 public:
-    // Binds to project `number`: creates the folder program folder / number when missing
-    // (one level: the program folder must exist), creates zidian and tongji with their
-    // layouts when missing, and opens both (repairing their record counts if needed).
-    // Throws WorkspaceError for a number that is not folder-safe or a table that cannot be
-    // created or opened.
+    // Binds to project `number` for writing: creates the folder program folder / number
+    // when missing (one level: the program folder must exist), takes the project's lock,
+    // creates zidian and tongji with their layouts when missing, and opens both (repairing
+    // their record counts if needed, removing rewrites left behind). Throws LockBusy while
+    // another program writes the project, WorkspaceError for a number that is not
+    // folder-safe or a table that cannot be created or opened.
     static Workspace bind(const std::filesystem::path& program_folder, const std::string& number);
-    // Opens the existing zidian and tongji of project `number` for reading only, creating
-    // nothing (for commands that only read, also in a read-only program folder). Every
-    // write fails with DbaseError. Throws WorkspaceError when a table is missing or
-    // cannot be opened.
+    // The same with the project's lock taken already.
+    static Workspace bind(const std::filesystem::path& program_folder, const std::string& number,
+                          ProjectLock lock);
+    // Opens project `number` for reading: no lock, tables read-only, nothing created or
+    // repaired; a missing folder or table reads as empty. WorkspaceError for a number that is
+    // not folder-safe or a table that cannot be read.
     static Workspace open_read_only(const std::filesystem::path& program_folder,
                                     const std::string& number);
 
     Workspace(Workspace&&) noexcept = default;
-    Workspace& operator=(Workspace&&) noexcept = default;
+    // Closes this workspace's tables before it lets go of its lock.
+    Workspace& operator=(Workspace&& other) noexcept;
     // Posts buffered rows and closes both tables (never throws).
     ~Workspace() = default;
 
-    // Posts buffered rows, syncs and closes both tables.
+    // Posts buffered rows, syncs and closes both tables; lets go of the lock.
     void close();
+    bool writable() const { return lock_.has_value(); }
 
     const std::string& number() const { return number_; }
     const std::filesystem::path& folder() const { return folder_; }
@@ -225,16 +250,33 @@ public:
     std::vector<StatisticsRow> all_statistics();
     std::uint64_t pack_statistics();
 
+    // ---- Rewrites: a new table file renamed over the old one ----
+    // A new zidian written beside the old one (see DbaseTable::begin_rewrite): every row
+    // but those of document `xuhao`; with `close_gap` the later documents' xuhao lowered by
+    // one.
+    DbaseTable stage_values_without_document(long long xuhao, bool close_gap);
+    // A new tongji written beside the old one: the rows of every keyword but `dropped`
+    // (no row at all when `dropped` is nullopt), then `added` with bianhao = this number.
+    DbaseTable stage_statistics(std::optional<std::string_view> dropped,
+                                std::span<const StatisticsRow> added = {});
+    // Renames a staged table over zidian or tongji and goes on with it.
+    void install_values(DbaseTable staged);
+    void install_statistics(DbaseTable staged);
+    // A keyword's statistics replaced at once by `rows` (none: the keyword has no rows).
+    void replace_statistics(std::string_view guanjianzi, std::span<const StatisticsRow> rows);
+
     // ---- temp ----
-    // Deletes temp.dbf when it exists, creates it empty and returns it open.
+    // Replaces temp.dbf with a new, empty table (written under another name and renamed,
+    // so two jobs never meet) and returns it open. A workspace opened for reading whose
+    // folder cannot be written gets a scratch table that keeps nothing.
     TempTable rebuild_temp();
 
     DbaseTable& zidian() { return zidian_; }
     DbaseTable& tongji() { return tongji_; }
 
 private:
-    Workspace(std::string number, std::filesystem::path folder, DbaseTable zidian,
-              DbaseTable tongji);
+    Workspace(std::string number, std::filesystem::path folder, std::optional<ProjectLock> lock,
+              DbaseTable zidian, DbaseTable tongji);
     // The filter with its texts encoded as stored, for comparing raw field bytes.
     struct Probe;
     Probe make_probe(const ValueFilter& filter) const;
@@ -243,6 +285,7 @@ private:
 
     std::string number_;
     std::filesystem::path folder_;
+    std::optional<ProjectLock> lock_; // let go of after the tables are closed
     DbaseTable zidian_;
     DbaseTable tongji_;
 };

@@ -75,7 +75,10 @@ protected:
     }
 
     store::Catalogue& cat() { return *w->catalogue; }
-    store::Workspace& ws() { return *w->workspace; }
+    // The project's tables as the window reads them now.
+    store::Workspace& ws() { return *w->project_workspace(); }
+    // The project's tables bound for writing (its lock held while the result lives).
+    store::Workspace writer() { return store::Workspace::bind(home.path(), "A1"); }
 
     V rows() {
         V out;
@@ -118,8 +121,7 @@ protected:
         s.cishu = store::right_aligned(1);
         s.baifenbi = "100.0000";
         s.leijibi = "100.0000";
-        ws().append_statistic(s);
-        ws().flush();
+        writer().append_statistic(s);
     }
     bool editable() {
         return !w->Edit1->isReadOnly() && !w->Memo1->isReadOnly() &&
@@ -157,8 +159,11 @@ TEST_F(DocumentList, ChooseFileAsksCopiesAndNumbersTheEntries) {
 TEST_F(DocumentList, SameNameFileAsksToOverwriteAndToClearResults) {
     register_file(source / "a.txt", {true});
     register_file(source / "b.txt", {true});
-    ws().append_value(1, "0000000001", "标题", "旧值");
-    ws().append_value(2, "0000000001", "标题", "别的");
+    {
+        auto wr = writer();
+        wr.append_value(1, "0000000001", "标题", "旧值");
+        wr.append_value(2, "0000000001", "标题", "别的");
+    }
     add_statistic();
 
     // No to overwriting: nothing is copied.
@@ -240,10 +245,13 @@ TEST_F(DocumentList, RemovingTheMiddleEntryRenumbersEntriesAndValues) {
     for (const char* n : {"a.txt", "b.txt", "c.txt"}) {
         register_file(source / n, {true});
     }
-    ws().append_value(1, "A", "标题", "a1");
-    ws().append_value(2, "B", "标题", "b1");
-    ws().append_value(3, "C", "标题", "c1");
-    ws().append_value(3, "C", "标题", "c2");
+    {
+        auto wr = writer();
+        wr.append_value(1, "A", "标题", "a1");
+        wr.append_value(2, "B", "标题", "b1");
+        wr.append_value(3, "C", "标题", "c1");
+        wr.append_value(3, "C", "标题", "c2");
+    }
     add_statistic();
     select_document(1);
     w->Label3->setText(QStringLiteral("17"));

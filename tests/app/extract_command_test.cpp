@@ -60,7 +60,7 @@ protected:
     // Value rows as "xuhao|wenzhangha|guanjianzi|zhi" in table order.
     V values() {
         V out;
-        for (const auto& r : w->workspace->select_values({})) {
+        for (const auto& r : w->project_workspace()->select_values({})) {
             out.push_back(std::to_string(r.xuhao) + "|" + r.wenzhangha + "|" + r.guanjianzi + "|" +
                           r.zhi);
         }
@@ -79,7 +79,7 @@ TEST_F(ExtractCommand, NothingForAProjectWithoutFormatType) {
     select_document(0);
     w->SpeedButton16Click();
     EXPECT_TRUE(prompter.calls().empty());
-    EXPECT_TRUE(w->workspace->select_values({}).empty());
+    EXPECT_TRUE(w->project_workspace()->select_values({}).empty());
 
     // The same document under a project with a format: the check speaks.
     w->catalogue->add_project({"C3", "自建", ""});

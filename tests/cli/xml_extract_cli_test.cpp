@@ -52,14 +52,17 @@ TEST_F(XmlExtractCli, DirectoryOfPubMedFilesWithOneThatIsNotXml) {
     EXPECT_NE(major.find("\n9997\tChromatium / enzymology\n"), std::string::npos) << major;
 }
 
-// A registered file is named by its place in the program folder.
+// A registered file is named by its place in the program folder. A run that read no
+// article is a failure (exit 2) with the run's summary, never a silent success.
 TEST_F(XmlExtractCli, RegisteredFileThatIsNotXmlIsNamedInTheProjectFolder) {
     write_file(dir / "bad.xml", "<PubmedArticleSet><PubmedArticle>\n");
     ASSERT_EQ(run({"project", "add", "P9", "--format", "PubMed"}).exit_code, 0);
     ASSERT_EQ(run({"doc", "add", "P9", (dir / "bad.xml").string()}).exit_code, 0);
     const CliResult r = run({"extract", "P9", "1"});
-    EXPECT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_EQ(r.err, "“./P9/bad.xml”文件非<xml>格式，无法读取！\n");
+    EXPECT_EQ(r.exit_code, 2) << r.err;
+    EXPECT_EQ(r.err, "“./P9/bad.xml”文件非<xml>格式，无法读取！\n"
+                     "未从文档中读取到任何文章！\r读取文件 0 个，文章 0 篇，写入 0 行。\n");
+    EXPECT_EQ(r.out, "");
 }
 
 // The shipped "MedlineXML" format over two excerpts of an old licensee file (root

@@ -1,6 +1,7 @@
 #include "extract/extraction_run.h"
 
 #include "extract_test_support.h"
+#include "messages.h"
 #include "support/temp_dir.h"
 #include "text/text.h"
 
@@ -153,6 +154,9 @@ TEST(ExtractionRun, DirectoryFilesInOrderWithTitlesAndNumbersRestartingPerFile) 
                         "0000000002 第一作者=B1", "0000000002 作者=B1", "0000000001 标题=t1",
                         "0000000002 标题=t2", "0000000001 第一作者=C1", "0000000001 作者=C1"}));
     EXPECT_EQ(result.rows_written, 10);
+    EXPECT_EQ(result.articles, 3);
+    EXPECT_FALSE(result.read_nothing());
+    EXPECT_EQ(extraction_summary(result), "读取文件 3 个，文章 3 篇，写入 9 行。\r");
     EXPECT_EQ(table.log, (std::vector<std::string>{"delete empty", "flush"}));
     EXPECT_EQ(table.statistics, 7); // a first extraction leaves the statistics
 }
@@ -177,21 +181,64 @@ TEST(ExtractionRun, ReextractionDeclinedOrConfirmed) {
     request.replace_existing = true;
     const ExtractionResult done = run_extraction(request, table, progress);
     EXPECT_EQ(done.status, ExtractionResult::Status::done);
+    // Statistics first: a kill between the two never leaves counts of values that are gone.
     EXPECT_EQ(table.log,
-              (std::vector<std::string>{"delete 2", "clear statistics", "delete empty", "flush"}));
+              (std::vector<std::string>{"clear statistics", "delete 2", "delete empty", "flush"}));
     EXPECT_EQ(table.statistics, 0);
     // The other document keeps its rows, but loses its empty value in the end clean-up.
     EXPECT_EQ(zhi_of(table.rows, 1), (std::vector<std::string>{"作者=Other"}));
     EXPECT_EQ(zhi_of(table.rows, 2), (std::vector<std::string>{"第一作者=New", "作者=New"}));
 }
 
-TEST(ExtractionRun, UnreadableFileStopsKeepingRowsAndCleaningUp) {
+// Removes a file of the run when the title of file `n` is shown, as if it were deleted
+// while the run reads the files before it.
+class VanishingProgress final : public Progress {
+public:
+    VanishingProgress(std::string title, std::filesystem::path file)
+        : title_(std::move(title)), file_(std::move(file)) {}
+    void set_title(const std::string& title) override {
+        if (title == title_) {
+            std::filesystem::remove(file_);
+        }
+    }
+    void set_maximum(long long) override {}
+    void set_position(long long) override {}
+
+private:
+    std::string title_;
+    std::filesystem::path file_;
+};
+
+TEST(ExtractionRun, FilesThatCannotBeReadLeaveTheEarlierValues) {
     testing::TempDir dir;
     MemoryTable table;
-    table.rows = {{"P1", 1, "1", "作者", "Kept"}, {"P1", 1, "1", "标题", ""}};
+    table.rows = {{"P1", 2, "1", "作者", "Earlier"}, {"P1", 1, "1", "标题", ""}};
+    const auto before = table.rows;
     NullProgress progress;
-    // A file entry whose copy has gone since the Extract command looked.
-    auto request = request_for(dir.path(), {"P1", 2, "missing.txt", ""});
+    // A file entry whose copy has gone, and a directory whose files have gone, even with
+    // the replacement confirmed: nothing is deleted, nothing cleaned up.
+    for (const store::Document& doc : {store::Document{"P1", 2, "missing.txt", ""},
+                                       store::Document{"P1", 2, dir.path().string(), "TXT"}}) {
+        auto request = request_for(dir.path(), doc);
+        request.replace_existing = true;
+        const ExtractionResult r = run_extraction(request, table, progress);
+        EXPECT_EQ(r.status, ExtractionResult::Status::no_readable_file);
+        EXPECT_EQ(r.messages, std::vector<std::string>{msg::extract_no_readable_file});
+        EXPECT_FALSE(r.read_nothing());
+        EXPECT_EQ(table.rows, before);
+        EXPECT_TRUE(table.log.empty());
+        EXPECT_EQ(table.statistics, 7);
+    }
+}
+
+TEST(ExtractionRun, AFileGoneDuringTheRunStopsItKeepingRowsAndCleaningUp) {
+    testing::TempDir dir;
+    testing::write_file(dir / "1.txt", "PT J\nAU A\n");
+    testing::write_file(dir / "2.txt", "PT J\nAU B\n");
+    MemoryTable table;
+    table.rows = {{"P1", 1, "1", "标题", ""}};
+    VanishingProgress progress("提取关键字段...... 2 / 2", dir / "2.txt");
+    auto request = request_for(dir.path(), {"P1", 2, dir.path().string(), "TXT"});
     std::vector<std::string> reported;
     request.report = [&](const FileOutcome& o) {
         EXPECT_EQ(o.kind, FileOutcome::Kind::stopped);
@@ -201,25 +248,45 @@ TEST(ExtractionRun, UnreadableFileStopsKeepingRowsAndCleaningUp) {
     const ExtractionResult gone = run_extraction(request, table, progress);
     EXPECT_EQ(reported, gone.messages);
     EXPECT_EQ(gone.status, ExtractionResult::Status::stopped);
-    EXPECT_EQ(gone.messages, (std::vector<std::string>{"“" + (dir / "missing.txt").string() +
+    EXPECT_EQ(gone.messages, (std::vector<std::string>{"“" + (dir / "2.txt").string() +
                                                        "”文件无法读取，提取已中止！\r"}));
-    EXPECT_EQ(gone.files_read, 0);
+    EXPECT_EQ(gone.files_read, 1);
     EXPECT_EQ(table.log, (std::vector<std::string>{"delete empty", "flush"}));
-    EXPECT_EQ(zhi_of(table.rows, 1), (std::vector<std::string>{"作者=Kept"}));
+    EXPECT_EQ(zhi_of(table.rows, 2), (std::vector<std::string>{"第一作者=A", "作者=A"}));
+    EXPECT_TRUE(zhi_of(table.rows, 1).empty());
+}
+
+TEST(ExtractionRun, ARunThatFindsNoArticleReadNothing) {
+    testing::TempDir dir;
+    // Binary garbage, an empty file and text without any record.
+    testing::write_file(dir / "a.txt", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 17));
+    testing::write_file(dir / "b.txt", "");
+    testing::write_file(dir / "c.txt", "just some words\nand more\n");
+    MemoryTable table;
+    NullProgress progress;
+    const ExtractionResult r = run_extraction(
+        request_for(dir.path(), {"P1", 1, dir.path().string(), "TXT"}), table, progress);
+    EXPECT_EQ(r.status, ExtractionResult::Status::done);
+    EXPECT_EQ(r.files_read, 3);
+    EXPECT_TRUE(r.read_nothing());
+    EXPECT_EQ(read_nothing_message(r),
+              "未从文档中读取到任何文章！\r读取文件 3 个，文章 0 篇，写入 0 行。\r");
 }
 
 TEST(ExtractionRun, FormatWithoutWalkedDefinitionsReadsNothing) {
     testing::TempDir dir;
     testing::write_file(dir / "a.txt", "PT J\nAU A\n");
     MemoryTable table;
-    table.rows = {{"P1", 1, "1", "K", ""}};
+    table.rows = {{"P1", 1, "1", "K", ""}, {"P1", 2, "1", "K", "earlier"}};
     NullProgress progress;
     auto request = request_for(dir.path(), {"P1", 2, "a.txt", ""});
     request.format = txt_format({definition("<文章节点>", "PT ", std::nullopt, std::nullopt, 1)});
+    request.replace_existing = true;
     const ExtractionResult result = run_extraction(request, table, progress);
     EXPECT_EQ(result.status, ExtractionResult::Status::no_definitions);
-    EXPECT_EQ(table.rows.size(), 1u); // no end clean-up either
+    EXPECT_EQ(table.rows.size(), 2u); // the earlier values stay; no end clean-up either
     EXPECT_TRUE(table.log.empty());
+    EXPECT_EQ(table.statistics, 7);
 }
 
 } // namespace

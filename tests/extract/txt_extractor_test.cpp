@@ -36,6 +36,23 @@ TEST(SplitLines, EveryLineEndAndTheLastLine) {
     EXPECT_TRUE(split_lines("").empty());
 }
 
+// A very long field is read in one pass: two million apostrophes and a heading with a
+// million marks (each replacement rewriting the whole text would never end here).
+TEST(TxtExtractor, AVeryLongFieldIsRewrittenInOnePass) {
+    const std::string apostrophes(2'000'000, '\'');
+    const std::string marks(1'000'000, '*');
+    const auto sink =
+        run({definition("<文章节点>", "PT ", std::nullopt, std::nullopt, 1),
+             definition("标题", "TI ", "3"), definition("<主题词>", "MH  - ", "5", "/", 2)},
+            "PT J\nTI a" + apostrophes + "b\nMH  - " + marks + "Neoplasms\n");
+    const Values titles = sink.values("标题");
+    ASSERT_EQ(titles.size(), 1u);
+    EXPECT_EQ(titles[0].size(), 2 + 2'000'000 * std::string("\u2032").size());
+    EXPECT_EQ(titles[0].find('\''), std::string::npos);
+    EXPECT_EQ(titles[0].substr(0, 4), "a\u2032");
+    EXPECT_EQ(sink.values("主要主题词＋副主题词"), Values{"Neoplasms"});
+}
+
 // ---- Real files ------------------------------------------------------------------------
 
 std::vector<store::Definition> medline_definitions() {

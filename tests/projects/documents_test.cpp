@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace lumacite;
 using namespace lumacite::projects;
@@ -47,6 +49,8 @@ protected:
         cat.add_project({"B1", "", ""});
         cat.add_document({"B1", 1, "other.txt", ""});
         select_project(cat, home.path(), *cat.find_project("A1"), ws);
+        ws.reset();
+        ws.emplace(open_for_writing(cat, home.path(), "A1"));
     }
     fs::path source(const std::string& name, const std::string& content) {
         write_file(sources / name, content);
@@ -169,13 +173,14 @@ TEST_F(Documents, AFailedCopyRegistersAndClearsNothing) {
         files.push_back(e.path().filename().string());
     }
     std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (V{"a.txt", "tongjiA1.dbf", "zidianA1.dbf"}));
+    EXPECT_EQ(files, (V{".lumacite.lock", "a.txt", "tongjiA1.dbf", "zidianA1.dbf"}));
 }
 
 TEST_F(Documents, AFileNamedLikeAProjectTableIsRefused) {
     ws->append_value(1, "x", "作者", "kept");
     ws->flush();
-    for (const std::string name : {"zidianA1.dbf", "tongjiA1.dbf", "temp.dbf"}) {
+    for (const std::string name : {"zidianA1.dbf", "tongjiA1.dbf", "temp.dbf", "zidianA1.dbf.pack",
+                                   ".lumacite.lock", ".removal"}) {
         const auto r = add(source(name, "not a table"), {true});
         EXPECT_EQ(r.status, FileRegistration::Status::refused);
         EXPECT_EQ(r.refusal, msg::document_name_reserved + name);
@@ -212,6 +217,98 @@ TEST_F(Documents, ExtensionListAndDirectoryEntries) {
     const auto entry = *cat.find_document("A1", 2);
     EXPECT_EQ(entry.wenjianming, dir.string());
     EXPECT_EQ(entry.kuozhanming, "TXT");
+}
+
+// A kill at each moment of a removal leaves the old state or the new one, never a mixture:
+// before the catalogue changes the next opening undoes it, after that it finishes it. The
+// removal runs in a child process that ends at the given step without closing anything,
+// as SIGKILL would end it.
+TEST_F(Documents, AKillAtAnyStepOfARemovalLeavesTheOldStateOrTheNew) {
+    for (const char* name : {"one.txt", "two.txt", "three.txt"}) {
+        add(source(name, name), {true});
+    }
+    for (long long x = 1; x <= 3; ++x) {
+        ws->append_value(x, "art" + std::to_string(x), "作者", "v" + std::to_string(x));
+    }
+    ws->append_statistic({0, "", "         1", "作者", "v1", "         1", "100.0000", "100.0000"});
+    ws->commit();
+    ws.reset();
+    const fs::path folder = home / "A1";
+    const auto snapshot = [&](const fs::path& to) {
+        fs::create_directories(to);
+        for (const char* f : {"zidianA1.dbf", "tongjiA1.dbf"}) {
+            fs::copy_file(folder / f, to / f, fs::copy_options::overwrite_existing);
+        }
+    };
+    const TempDir saved;
+    snapshot(saved.path());
+
+    using Step = RemovalStep;
+    for (const Step kill_at : {Step::staged, Step::journal_written, Step::catalogue_changed,
+                               Step::values_installed, Step::done}) {
+        SCOPED_TRACE(static_cast<int>(kill_at));
+        // Back to three entries with their values.
+        for (const char* f : {"zidianA1.dbf", "tongjiA1.dbf"}) {
+            fs::copy_file(saved / f, folder / f, fs::copy_options::overwrite_existing);
+        }
+        cat.delete_project("A1");
+        cat.add_project({"A1", "", ""});
+        long long x = 0;
+        for (const char* name : {"one.txt", "two.txt", "three.txt"}) {
+            cat.add_document({"A1", ++x, name, ""});
+        }
+        ASSERT_EQ(names(), (V{"1:one.txt", "2:two.txt", "3:three.txt"}));
+
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            auto writing = open_for_writing(cat, home.path(), "A1");
+            remove_document(cat, writing, 2, [&](Step s) {
+                if (s == kill_at) {
+                    ::_exit(0);
+                }
+            });
+            ::_exit(1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+        auto after = open_for_writing(cat, home.path(), "A1");
+        std::vector<std::string> values;
+        for (const auto& r : after.select_values(store::ValueFilter{})) {
+            values.push_back(std::to_string(r.xuhao) + ":" + r.zhi);
+        }
+        const bool removed = kill_at != Step::staged && kill_at != Step::journal_written;
+        if (removed) {
+            EXPECT_EQ(names(), (V{"1:one.txt", "2:three.txt"}));
+            EXPECT_EQ(values, (V{"1:v1", "2:v3"}));
+            EXPECT_TRUE(after.all_statistics().empty());
+        } else {
+            EXPECT_EQ(names(), (V{"1:one.txt", "2:two.txt", "3:three.txt"}));
+            EXPECT_EQ(values, (V{"1:v1", "2:v2", "3:v3"}));
+            EXPECT_EQ(after.all_statistics().size(), 1u);
+        }
+        for (const char* left : {"zidianA1.dbf.pack", "tongjiA1.dbf.pack", ".removal"}) {
+            EXPECT_FALSE(fs::exists(folder / left)) << left;
+        }
+    }
+}
+
+TEST_F(Documents, AJournalCutShortByAKillUndoesTheRemoval) {
+    add(source("one.txt", "1"), {true});
+    ws->append_value(1, "a", "作者", "kept");
+    ws->commit();
+    ws.reset();
+    write_file(home / "A1" / ".removal", "1 ");
+    write_file(home / "A1" / "zidianA1.dbf.pack", "half");
+    EXPECT_TRUE(settle_interrupted_removal(cat, home / "A1", "A1"));
+    EXPECT_FALSE(fs::exists(home / "A1" / ".removal"));
+    auto after = open_for_writing(cat, home.path(), "A1");
+    EXPECT_EQ(names(), V{"1:one.txt"});
+    EXPECT_EQ(after.count_values(store::ValueFilter{}), 1u);
+    EXPECT_FALSE(fs::exists(home / "A1" / "zidianA1.dbf.pack"));
+    EXPECT_FALSE(settle_interrupted_removal(cat, home / "A1", "A1"));
 }
 
 } // namespace

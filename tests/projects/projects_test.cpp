@@ -36,6 +36,21 @@ protected:
     Selection select(const std::string& number) {
         return select_project(cat, home.path(), project(number), ws);
     }
+    // Edit number with the answers to its questions; `asked` records them.
+    NumberEdit edit(const std::string& current, const std::string& text,
+                    std::vector<bool> answers = {}) {
+        return edit_number(cat, home.path(), current, text, [&, this](const std::string& q) {
+            asked.push_back(q);
+            if (answers.empty()) {
+                ADD_FAILURE() << "unexpected question: " << q;
+                return false;
+            }
+            const bool a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        });
+    }
+    V asked;
 };
 
 TEST(NumberRules, MessagesComeInTheirOrder) {
@@ -66,19 +81,19 @@ TEST_F(Projects, AddingTwiceMakesOnePlaceholderThatBindsNothing) {
 
 TEST_F(Projects, NumberEditsStoreAsTypedRefuseDuplicatesAndLockWithDocuments) {
     add_placeholder(cat);
-    EXPECT_EQ(edit_number(cat, "", "").message, msg::number_empty);
-    EXPECT_EQ(edit_number(cat, "", "a 1").message, msg::number_contains_space);
-    EXPECT_EQ(edit_number(cat, "", "a1").status, NumberEdit::Status::stored);
+    EXPECT_EQ(edit("", "").message, msg::number_empty);
+    EXPECT_EQ(edit("", "a 1").message, msg::number_contains_space);
+    EXPECT_EQ(edit("", "a1").status, NumberEdit::Status::stored);
     EXPECT_EQ(project("a1").bianhao, "a1");
-    EXPECT_EQ(edit_number(cat, "a1", "a1").status, NumberEdit::Status::unchanged);
+    EXPECT_EQ(edit("a1", "a1").status, NumberEdit::Status::unchanged);
 
     cat.add_project({"B2", "", ""});
-    const NumberEdit dup = edit_number(cat, "a1", "B2");
+    const NumberEdit dup = edit("a1", "B2");
     EXPECT_EQ(dup.status, NumberEdit::Status::refused);
     EXPECT_EQ(dup.message, msg::number_duplicate);
 
     cat.add_document({"B2", 1, "x.txt", ""});
-    EXPECT_EQ(edit_number(cat, "B2", "C3").status, NumberEdit::Status::locked);
+    EXPECT_EQ(edit("B2", "C3").status, NumberEdit::Status::locked);
     EXPECT_FALSE(edit_format(cat, "B2", "PubMed·PubMed XML·<xml>"));
     EXPECT_FALSE(edit_description(cat, "B2", "new"));
     EXPECT_EQ(project("B2"), (store::Project{"B2", "", ""}));
@@ -89,9 +104,8 @@ TEST_F(Projects, NumberEditsStoreAsTypedRefuseDuplicatesAndLockWithDocuments) {
 TEST_F(Projects, RenumberingBindsTheNewFolderAndLeavesTheOld) {
     cat.add_project({"A1", "", ""});
     select("A1");
-    ws->append_value(1, "a", "作者", "x");
-    ws->flush();
-    ASSERT_EQ(edit_number(cat, "A1", "B2").status, NumberEdit::Status::stored);
+    open_for_writing(cat, home.path(), "A1").append_value(1, "a", "作者", "x");
+    ASSERT_EQ(edit("A1", "B2").status, NumberEdit::Status::stored);
     const Selection s = select("B2");
     EXPECT_TRUE(s.bound);
     EXPECT_EQ(ws->number(), "B2");
@@ -217,6 +231,71 @@ TEST_F(Projects, FolderRemovalGuardsAndFailures) {
     EXPECT_EQ(delete_project(cat, home.path(), "", ws), std::nullopt);
     EXPECT_TRUE(cat.projects().empty());
     EXPECT_TRUE(fs::exists(home / "K1"));
+}
+
+TEST_F(Projects, ANumberTooLongForTheFileSystemIsRefusedBeforeAnythingIsWritten) {
+    define("WOS", "<txt>", {"作者"});
+    // "zidian" + number + ".dbf.pack" is the longest name: 240 characters fit in 255.
+    const std::string fits(240, 'a');
+    const std::string too_long(241, 'b');
+    EXPECT_TRUE(fits_file_system(home.path(), fits));
+    EXPECT_FALSE(fits_file_system(home.path(), too_long));
+    EXPECT_EQ(std::string(msg::number_too_long),
+              "编号过长，无法用作项目文件夹和数据表的文件名！\r");
+
+    add_placeholder(cat);
+    const NumberEdit edit_result = edit("", too_long);
+    EXPECT_EQ(edit_result.status, NumberEdit::Status::refused);
+    EXPECT_EQ(edit_result.message, msg::number_too_long);
+    const auto noop = [](const std::string&) { return true; };
+    const ProjectCreation added = add_project(cat, home.path(), {too_long, "WOS", ""}, noop);
+    EXPECT_EQ(added.status, ProjectCreation::Status::refused);
+    EXPECT_EQ(added.message, msg::number_too_long);
+    EXPECT_EQ(cat.projects(), std::vector<store::Project>{store::Project{}});
+    EXPECT_FALSE(fs::exists(home / too_long));
+
+    EXPECT_EQ(add_project(cat, home.path(), {fits, "WOS", ""}, noop).status,
+              ProjectCreation::Status::added);
+    EXPECT_TRUE(fs::exists(home / fits / ("tongji" + fits + ".dbf")));
+    EXPECT_EQ(add_project(cat, home.path(), {"Q1", "无此格式", ""}, noop).message,
+              std::string(msg::format_not_found) + "无此格式");
+
+    // Rows an older version left with numbers no folder can carry are deleted cleanly.
+    for (const std::string& number : {too_long, std::string(300, 'c')}) {
+        cat.add_project({number, "WOS", ""});
+        EXPECT_EQ(delete_project(cat, home.path(), number, ws), std::nullopt) << number.size();
+        EXPECT_FALSE(cat.find_project(number));
+    }
+}
+
+TEST_F(Projects, AFolderOfEarlierWorkIsTakenOverOnlyAfterAYes) {
+    define("WOS", "<txt>", {"作者"});
+    {
+        auto earlier = store::Workspace::bind(home.path(), "C3");
+        earlier.append_value(1, "a", "作者", "earlier");
+    }
+    const std::string question = "程序文件夹中已有“C3”文件夹，其中存有以前的提取或统计数据表。\r是"
+                                 "否在此项目中沿用这些数据？\r";
+    EXPECT_EQ(adopt_folder_question(home.path(), "C3"), question);
+    EXPECT_EQ(adopt_folder_question(home.path(), "D4"), std::nullopt);
+
+    add_placeholder(cat);
+    EXPECT_EQ(edit("", "C3", {false}).status, NumberEdit::Status::declined);
+    EXPECT_EQ(asked, V{question});
+    EXPECT_TRUE(cat.find_project(""));
+    EXPECT_FALSE(cat.find_project("C3"));
+
+    const auto no = [](const std::string&) { return false; };
+    EXPECT_EQ(add_project(cat, home.path(), {"C3", "WOS", ""}, no).status,
+              ProjectCreation::Status::declined);
+    EXPECT_FALSE(cat.find_project("C3"));
+
+    EXPECT_EQ(edit("", "C3", {true}).status, NumberEdit::Status::stored);
+    select("C3");
+    EXPECT_EQ(ws->count_values(store::ValueFilter{}), 1u);
+    // A new number without a folder asks nothing.
+    cat.add_project({"", "", ""});
+    EXPECT_EQ(edit("", "D4").status, NumberEdit::Status::stored);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "store/catalogue.h"
+#include "store/locks.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -186,6 +187,25 @@ TEST_F(CatalogueTest, DeletingAProjectDeletesItsDocuments) {
     EXPECT_FALSE(cat.find_project("P").has_value());
     EXPECT_FALSE(cat.has_documents("P"));
     EXPECT_TRUE(cat.has_documents("Q"));
+}
+
+TEST_F(CatalogueTest, OneChangeAtATimeAcrossPrograms) {
+    using std::chrono::milliseconds;
+    // Another program's handle on the same file stands for another program.
+    Catalogue other = Catalogue::open(dir / "velkor.exs");
+    {
+        const auto held = cat.lock_for_change();
+        const auto again = cat.lock_for_change(milliseconds(0)); // the same program: counts
+        try {
+            (void)other.lock_for_change(milliseconds(0));
+            FAIL() << "two programs changing the catalogue at once";
+        } catch (const LockBusy& e) {
+            EXPECT_STREQ(e.what(), "目录数据库正被另一个程序修改，请稍后再试！\r");
+        }
+    }
+    // Let go of when the outermost guard goes.
+    const auto taken = other.lock_for_change(milliseconds(0));
+    EXPECT_THROW((void)cat.lock_for_change(milliseconds(0)), LockBusy);
 }
 
 TEST(CatalogueFile, CannotBeReadWithoutThePassword) {

@@ -259,3 +259,94 @@ TEST(Dbase, PackIsRefusedWhileAnotherHandleHasTheTable) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Dbase, AReaderSeesWhatARepairWouldKeepAndChangesNothing) {
+    TempDir dir;
+    const auto file = dir / "t.dbf";
+    {
+        DbaseTable t = DbaseTable::create(file, small_layout());
+        for (int i = 0; i < 5; ++i) {
+            t.append({std::string_view("r" + std::to_string(i)), static_cast<long long>(i)});
+        }
+    }
+    // Five records and half of a sixth written, the count still at three: a kill.
+    set_header_count(file, 3);
+    std::string b = read_file(file);
+    b.pop_back();
+    b += " r5";
+    write_file(file, b);
+    {
+        DbaseTable r = DbaseTable::open(file, DbaseTable::Access::read_only);
+        EXPECT_TRUE(r.is_read_only());
+        EXPECT_TRUE(r.was_repaired());
+        EXPECT_EQ(r.record_count(), 5u);
+        EXPECT_EQ(names(r), (std::vector<std::string>{"r0", "r1", "r2", "r3", "r4"}));
+        EXPECT_THROW(r.append({std::string_view("x")}), DbaseError);
+        EXPECT_THROW(r.mark_deleted(0), DbaseError);
+        EXPECT_THROW(r.modify([](DbaseRecordEdit&) { return false; }), DbaseError);
+        EXPECT_THROW(r.pack(), DbaseError);
+    }
+    EXPECT_EQ(read_file(file), b); // not a byte changed
+
+    // A table not created yet reads as empty and cannot be written.
+    DbaseTable none = DbaseTable::absent(dir / "none.dbf", small_layout());
+    EXPECT_TRUE(none.is_open());
+    EXPECT_EQ(none.record_count(), 0u);
+    EXPECT_TRUE(names(none).empty());
+    EXPECT_THROW(none.append({std::string_view("x")}), DbaseError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.dbf"));
+}
+
+TEST(Dbase, ARewriteReplacesTheTableAtOnceAndLeavesNothingWhenDropped) {
+    TempDir dir;
+    const auto file = dir / "t.dbf";
+    const auto staged = dir / "t.dbf.pack";
+    DbaseTable t = DbaseTable::create(file, small_layout());
+    for (int i = 0; i < 4; ++i) {
+        t.append({std::string_view("r" + std::to_string(i)), static_cast<long long>(i)});
+    }
+    t.mark_deleted(1);
+    t.flush();
+    const std::string before = read_file(file);
+
+    // Dropped without install: the table stands as it was, the new file is gone.
+    {
+        DbaseTable rewrite = t.begin_rewrite();
+        rewrite.append({std::string_view("new")});
+        EXPECT_TRUE(std::filesystem::exists(staged));
+    }
+    EXPECT_FALSE(std::filesystem::exists(staged));
+    EXPECT_EQ(read_file(file), before);
+
+    // Kept records may change; appended ones follow; until install nobody sees them.
+    DbaseTable rewrite = t.begin_rewrite([](DbaseRecordEdit& r) {
+        if (r.integer(1) == 2) {
+            return false;
+        }
+        r.set_integer(1, *r.integer(1) * 10);
+        return true;
+    });
+    rewrite.append({std::string_view("r9"), 9LL});
+    EXPECT_EQ(read_file(file), before);
+    t.install(std::move(rewrite));
+    EXPECT_FALSE(std::filesystem::exists(staged));
+    EXPECT_EQ(names(t), (std::vector<std::string>{"r0", "r3", "r9"}));
+    EXPECT_EQ(t.read(1).view().integer(1), 30);
+    DbaseTable reader = DbaseTable::open(file, DbaseTable::Access::read_only);
+    EXPECT_FALSE(reader.was_repaired());
+    EXPECT_EQ(names(reader), (std::vector<std::string>{"r0", "r3", "r9"}));
+
+    // A rewrite a kill left behind goes when the table is next opened for writing; a
+    // reader leaves it.
+    t.close();
+    write_file(staged, "half a table");
+    DbaseTable::open(file, DbaseTable::Access::read_only).close();
+    EXPECT_TRUE(std::filesystem::exists(staged));
+    DbaseTable again = DbaseTable::open(file);
+    EXPECT_FALSE(std::filesystem::exists(staged));
+    EXPECT_EQ(names(again), (std::vector<std::string>{"r0", "r3", "r9"}));
+}
+
+} // namespace

@@ -1,3 +1,4 @@
+#include "messages.h"
 #include "store/workspace.h"
 #include "support/temp_dir.h"
 
@@ -198,14 +199,92 @@ TEST(Workspace, TempIsReplacedNeverAppendedTo) {
     EXPECT_EQ(t.table().layout().fields(), temp_layout());
 }
 
+TEST(Workspace, OneWriterAtATimeWhileReadersReadWithoutALock) {
+    TempDir home;
+    Workspace writer = Workspace::bind(home.path(), "A1");
+    EXPECT_TRUE(writer.writable());
+    writer.append_value(1, "a1", "作者", "甲");
+    writer.flush();
+    try {
+        Workspace::bind(home.path(), "A1");
+        FAIL() << "a second writer";
+    } catch (const LockBusy& e) {
+        EXPECT_STREQ(e.what(), lumacite::msg::project_in_use);
+    }
+    EXPECT_EQ(std::string(lumacite::msg::project_in_use),
+              "项目正被另一个程序使用，请待其完成后再试！\r");
+
+    Workspace reader = Workspace::open_read_only(home.path(), "A1");
+    EXPECT_FALSE(reader.writable());
+    EXPECT_EQ(all_rows(reader), (std::vector<Row>{{1, "a1", "作者", "甲"}}));
+    EXPECT_THROW(reader.append_value(1, "a2", "作者", "乙"), DbaseError);
+    EXPECT_THROW(reader.delete_empty_values(), DbaseError);
+    // Another project may be written meanwhile.
+    Workspace::bind(home.path(), "B1").close();
+
+    // A reader of a project whose folder is gone sees no row and makes nothing; its
+    // scratch table keeps nothing.
+    Workspace none = Workspace::open_read_only(home.path(), "Z9");
+    EXPECT_TRUE(all_rows(none).empty());
+    EXPECT_TRUE(none.all_statistics().empty());
+    TempTable scratch = none.rebuild_temp();
+    scratch.append("a", "b");
+    EXPECT_FALSE(scratch.kept());
+    EXPECT_FALSE(fs::exists(home / "Z9"));
+
+    writer.close();
+    Workspace next = Workspace::bind(home.path(), "A1");
+    EXPECT_EQ(all_rows(next).size(), 1u);
+}
+
+TEST(Workspace, RewritesReplaceATableAtOnce) {
+    TempDir home;
+    Workspace ws = Workspace::bind(home.path(), "A1");
+    for (long long doc = 1; doc <= 3; ++doc) {
+        ws.append_value(doc, "art" + std::to_string(doc), "作者", "v" + std::to_string(doc));
+    }
+    ws.append_statistic(stat(1, "作者", "a", 2));
+    ws.append_statistic(stat(1, "年代", "2001", 3));
+    ws.append_statistic(stat(2, "作者", "b", 1));
+    ws.commit();
+
+    // A reader that opened the tables before keeps a whole view: the old rows.
+    Workspace before = Workspace::open_read_only(home.path(), "A1");
+    std::vector<StatisticsRow> fresh{stat(1, "作者", "c", 4)};
+    ws.replace_statistics("作者", fresh);
+    ws.install_values(ws.stage_values_without_document(2, true));
+    EXPECT_EQ(before.statistics("作者").size(), 2u);
+    EXPECT_EQ(all_rows(before).size(), 3u);
+
+    std::vector<std::string> order;
+    for (const auto& r : ws.all_statistics()) {
+        order.push_back(r.guanjianzi + ":" + r.zhi + ":" + r.bianhao);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"年代:2001:A1", "作者:c:A1"}));
+    EXPECT_EQ(all_rows(ws),
+              (std::vector<Row>{{1, "art1", "作者", "v1"}, {2, "art3", "作者", "v3"}}));
+    Workspace after = Workspace::open_read_only(home.path(), "A1");
+    EXPECT_EQ(after.statistics("作者").size(), 1u);
+    EXPECT_EQ(all_rows(after).size(), 2u);
+
+    ws.install_statistics(ws.stage_statistics(std::nullopt));
+    EXPECT_TRUE(ws.all_statistics().empty());
+    EXPECT_FALSE(fs::exists(home / "A1" / "tongjiA1.dbf.pack"));
+    EXPECT_FALSE(fs::exists(home / "A1" / "zidianA1.dbf.pack"));
+}
+
 } // namespace
 
 namespace {
 
 TEST(Workspace, ReadOnlyOpeningReadsWithoutChangingAnything) {
     TempDir dir;
-    EXPECT_THROW(Workspace::open_read_only(dir.path(), "P1"), WorkspaceError);
-    EXPECT_FALSE(fs::exists(dir / "P1")); // nothing created
+    // Tables not created yet read as empty; nothing is created.
+    {
+        Workspace none = Workspace::open_read_only(dir.path(), "P1");
+        EXPECT_TRUE(all_rows(none).empty());
+    }
+    EXPECT_FALSE(fs::exists(dir / "P1"));
     {
         auto ws = Workspace::bind(dir.path(), "P1");
         ws.append_value(1, "A1", "K", "v1");
