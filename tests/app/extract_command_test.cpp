@@ -2,6 +2,8 @@
 // in the job dialog, and the re-extraction question.
 #include "app/scripted_prompter.h"
 #include "app/zhu.h"
+#include "projects/projects.h"
+#include "store/workspace.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -132,6 +134,59 @@ TEST_F(ExtractCommand, MissingFileOrDirectoryIsRefusedWithoutJob) {
     EXPECT_EQ(prompter.texts(), (V{"无相应的文档文件！\r", "无相应的目录路径！\r"}));
     EXPECT_EQ(prompter.calls()[0].icon, Icon::error);
     EXPECT_TRUE(values().empty());
+}
+
+// While another program writes the project the window's writers are refused and change
+// nothing; while the window only shows the project, another program may write it.
+TEST_F(ExtractCommand, OneWriterAtATimeWindowAndOtherPrograms) {
+    select_document(0);
+    {
+        store::Workspace other = store::Workspace::bind(home.path(), "A1");
+        w->SpeedButton16Click();
+        EXPECT_EQ(prompter.texts(), V{"项目正被另一个程序使用，请待其完成后再试！\r"});
+        EXPECT_EQ(prompter.calls()[0].icon, Icon::error);
+        // The statistics command too, before its question.
+        w->ComboBox3->setCurrentIndex(0);
+        w->SpeedButton11Click();
+        EXPECT_EQ(prompter.texts().size(), 2u);
+    }
+    EXPECT_TRUE(values().empty());
+    prompter.clear();
+
+    w->SpeedButton16Click();
+    ASSERT_EQ(values().size(), 5u);
+    // The window shows the project and holds nothing: another program removes an entry
+    // (a rewrite of the whole value table), and the window sees the result.
+    {
+        auto cat = store::Catalogue::open(home / "velkor.exs");
+        auto other = projects::open_for_writing(cat, home.path(), "A1");
+        projects::remove_document(cat, other, 1);
+    }
+    EXPECT_TRUE(values().empty());
+    EXPECT_TRUE(prompter.texts().empty());
+}
+
+TEST_F(ExtractCommand, ARunThatReadsNothingSaysSoWithItsSummary) {
+    write_file(source / "b.txt", "no record here\n");
+    write_file(source / "a.TXT", "");
+    select_document(1);
+    w->SpeedButton16Click();
+    EXPECT_EQ(prompter.texts(),
+              V{"未从文档中读取到任何文章！\r读取文件 2 个，文章 0 篇，写入 0 行。\r"});
+    EXPECT_EQ(prompter.calls()[0].icon, Icon::information);
+    prompter.clear();
+
+    // Files gone from the directory: nothing to read, and nothing is changed.
+    write_file(source / "b.txt", "PT J\nAU Second\n");
+    w->SpeedButton16Click();
+    ASSERT_EQ(values().size(), 2u);
+    fs::remove(source / "b.txt");
+    fs::remove(source / "a.TXT");
+    prompter.answer(true);
+    w->SpeedButton16Click();
+    EXPECT_EQ(prompter.texts(), (V{"已进行过相应的关键字提取工作，是否确认要重新进行？\r",
+                                   "没有可读取的文档文件，原有的提取结果未作改动！\r"}));
+    EXPECT_EQ(values().size(), 2u);
 }
 
 } // namespace

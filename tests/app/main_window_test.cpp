@@ -1,6 +1,7 @@
 // The main window as it starts: settings file, format lists, first project, navigation
 // with its guards, hot spots, the administrator label and Enter moving focus like Tab.
 #include "app/scripted_prompter.h"
+#include "app/startup.h"
 #include "app/zhu.h"
 #include "formats/format_entry.h"
 #include "messages.h"
@@ -472,4 +473,23 @@ TEST(MainWindowJobs, CallerDrivenDialogIsTheProgramWideDialogUntilReleased) {
     EXPECT_EQ(dialog->gauge_maximum(), 0);
     dialog.reset();
     EXPECT_EQ(w->job_dialog, nullptr);
+}
+
+// Before the window opens: a program folder whose catalogue has gone gets the shipped
+// one, and the user is told which project folders it does not know.
+TEST(Startup, ANewCatalogueNamesTheProjectFoldersLeftInTheProgramFolder) {
+    TempDir home;
+    std::filesystem::create_directories(home / "P7");
+    write_file(home / "P7" / "zidianP7.dbf", "");
+    ScriptedPrompter prompter;
+    EXPECT_EQ(prepare_home(home.path().string(), prompter), home.path());
+    EXPECT_TRUE(std::filesystem::exists(home / "velkor.exs"));
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    EXPECT_EQ(prompter.calls()[0].kind, Kind::inform);
+    EXPECT_EQ(prompter.calls()[0].text,
+              "目录数据库不存在，已新建目录数据库。程序文件夹中的以下项目文件夹未在其中登记：P7"
+              "\r如需继续使用其中的数据，请在新增项目时使用相同的编号。\r");
+    prompter.clear();
+    EXPECT_EQ(prepare_home(home.path().string(), prompter), home.path());
+    EXPECT_TRUE(prompter.calls().empty());
 }
