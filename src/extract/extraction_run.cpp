@@ -18,14 +18,19 @@ constexpr std::size_t article_number_width = 50;
 
 namespace {
 
-// A text cut to `width` GB18030 bytes; ASCII text that fits is taken as it is.
+// A text cut to `width` GB18030 bytes; ASCII text that fits is taken as it is. A cut that
+// ends on blanks or control characters drops them: a stored text is trimmed.
 std::string cut(std::string_view s, std::size_t width) {
     if (s.size() <= width && std::all_of(s.begin(), s.end(), [](char c) {
             return static_cast<unsigned char>(c) < 0x80;
         })) {
         return std::string(s);
     }
-    return text::truncate_to_width(s, width);
+    std::string out = text::truncate_to_width(s, width);
+    while (!out.empty() && static_cast<unsigned char>(out.back()) <= 0x20) {
+        out.pop_back();
+    }
+    return out;
 }
 
 } // namespace

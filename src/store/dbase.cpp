@@ -302,6 +302,10 @@ DbaseTable DbaseTable::open(const std::filesystem::path& file, Access access) {
     if (t.layout_.record_length() != record_length) {
         t.fail("not a dBase table (record length disagrees with the fields)");
     }
+    if (t.layout_.size() == 0) {
+        // One byte a record: the end marker would read as a record of its own.
+        t.fail("not a dBase table (no fields)");
+    }
 
     // Repair: the records the file holds decide the count.
     const std::uint64_t data = size - t.header_length_;

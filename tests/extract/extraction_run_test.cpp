@@ -82,7 +82,11 @@ TEST(RowWriter, TrimsSubstitutesAndCutsAtCharacterBoundaries) {
     EXPECT_EQ(table.rows[2].wenzhangha, std::string(49, '9'));
     EXPECT_EQ(table.rows[2].zhi, "中" + std::string(252, 'b'));
     EXPECT_EQ(text::gb18030_width(table.rows[2].zhi), 254u);
-    EXPECT_EQ(writer.rows_written(), 3);
+    // A cut that ends on a blank or a control character drops it: stored texts are trimmed.
+    writer.write(std::string(49, '1') + "\x01" + "2", "K", std::string(253, 'c') + " \t" + "d");
+    EXPECT_EQ(table.rows[3].wenzhangha, std::string(49, '1'));
+    EXPECT_EQ(table.rows[3].zhi, std::string(253, 'c'));
+    EXPECT_EQ(writer.rows_written(), 4);
 }
 
 TEST(DocumentFiles, DirectoryEntryListsMatchingFilesInNameOrder) {
