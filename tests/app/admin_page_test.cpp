@@ -4,6 +4,7 @@
 #include "app/jiedian.h"
 #include "app/scripted_prompter.h"
 #include "app/zhu.h"
+#include "support/modal.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
@@ -29,23 +30,13 @@ QString qs(const char* s) {
 // Runs `act` on the modal dialog that the next command opens. A dialog that `act` leaves
 // open is cancelled and fails the test, so a test never hangs.
 template <class Dialog> void on_dialog(std::function<void(Dialog&)> act) {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, tries, poll] {
-        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (d == nullptr) {
-            if (++*tries < 200) {
-                QTimer::singleShot(5, *poll);
-            }
-            return;
+    lumacite::testing::when_modal<Dialog>([act](Dialog& d) {
+        act(d);
+        if (d.isVisible()) {
+            ADD_FAILURE() << "dialog left open: " << d.windowTitle().toStdString();
+            d.reject();
         }
-        act(*d);
-        if (d->isVisible()) {
-            ADD_FAILURE() << "dialog left open: " << d->windowTitle().toStdString();
-            d->reject();
-        }
-    };
-    QTimer::singleShot(0, *poll);
+    });
 }
 
 // Fails the test when a command opens any dialog while the guard lives.

@@ -3,6 +3,7 @@
 #include "app/scripted_prompter.h"
 #include "app/xuanzemulu.h"
 #include "app/zhu.h"
+#include "support/modal.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
@@ -27,23 +28,13 @@ namespace {
 // Runs `act` on the directory dialog that the next command opens; a dialog left open is
 // cancelled and fails the test, so a test never hangs.
 void on_directory_dialog(std::function<void(TForm_xuanzemulu&)> act) {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, tries, poll] {
-        auto* d = qobject_cast<TForm_xuanzemulu*>(QApplication::activeModalWidget());
-        if (d == nullptr) {
-            if (++*tries < 200) {
-                QTimer::singleShot(5, *poll);
-            }
-            return;
-        }
-        act(*d);
-        if (d->isVisible()) {
+    lumacite::testing::when_modal<TForm_xuanzemulu>([act](TForm_xuanzemulu& d) {
+        act(d);
+        if (d.isVisible()) {
             ADD_FAILURE() << "dialog left open";
-            d->reject();
+            d.reject();
         }
-    };
-    QTimer::singleShot(0, *poll);
+    });
 }
 
 const std::string confirm_a = "是否确认所选文件（";

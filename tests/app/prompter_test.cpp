@@ -3,6 +3,7 @@
 #include "app/qt_prompter.h"
 #include "app/scripted_prompter.h"
 #include "app/text_viewer.h"
+#include "support/modal.h"
 #include "support/temp_dir.h"
 #include "text/text.h"
 
@@ -42,36 +43,29 @@ struct SeenBox {
 template <class Ask>
 SeenBox inspect(Ask ask, QMessageBox::StandardButton press = QMessageBox::NoButton) {
     SeenBox result;
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [&result, tries, poll, press] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) {
-            if (++*tries < 400) {
-                QTimer::singleShot(5, *poll);
+    lumacite::testing::when_modal<QMessageBox>(
+        [&result, press](QMessageBox& opened) {
+            QMessageBox* box = &opened;
+            result.caption = box->windowTitle();
+            result.text = box->text();
+            result.icon = box->icon();
+            result.buttons = box->standardButtons();
+            if (auto* d = box->defaultButton()) {
+                result.default_button = box->standardButton(d);
             }
-            return;
-        }
-        result.caption = box->windowTitle();
-        result.text = box->text();
-        result.icon = box->icon();
-        result.buttons = box->standardButtons();
-        if (auto* d = box->defaultButton()) {
-            result.default_button = box->standardButton(d);
-        }
-        for (const auto b :
-             {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok, QMessageBox::Cancel}) {
-            if (auto* shown = box->button(b)) {
-                result.button_texts << shown->text();
+            for (const auto b :
+                 {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok, QMessageBox::Cancel}) {
+                if (auto* shown = box->button(b)) {
+                    result.button_texts << shown->text();
+                }
             }
-        }
-        if (press != QMessageBox::NoButton) {
-            box->button(press)->click();
-        } else if (auto* d = box->defaultButton()) {
-            d->click();
-        }
-    };
-    QTimer::singleShot(0, *poll);
+            if (press != QMessageBox::NoButton) {
+                box->button(press)->click();
+            } else if (auto* d = box->defaultButton()) {
+                d->click();
+            }
+        },
+        400);
     ask();
     return result;
 }
