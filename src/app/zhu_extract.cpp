@@ -24,7 +24,13 @@ void TForm_zhu::SpeedButton16Click() {
         prompter.refuse(extract::check_message(check));
         return;
     }
+    // The project's lock from before the job dialog opens to the end of the run.
+    job_workspace = writable_workspace();
+    if (!job_workspace) {
+        return;
+    }
     run_job(msg::job_title_extract, msg::job_extract);
+    job_workspace.reset();
 }
 
 void TForm_zhu::extract_job(TForm_zhuangtaitiao& dialog) {
@@ -33,8 +39,7 @@ void TForm_zhu::extract_job(TForm_zhuangtaitiao& dialog) {
     if (project == nullptr || entry == nullptr || !catalogue) {
         return;
     }
-    // The project's lock from the question to the end of the run.
-    std::optional<store::Workspace> ws = writable_workspace();
+    std::optional<store::Workspace>& ws = job_workspace;
     if (!ws) {
         return;
     }

@@ -201,10 +201,18 @@ Workspace& Workspace::operator=(Workspace&& other) noexcept {
     return *this;
 }
 
-Workspace Workspace::bind(const std::filesystem::path& program_folder, const std::string& number) {
+namespace {
+
+void require_folder_safe(const std::string& number) {
     if (!is_folder_safe_number(number)) {
         throw WorkspaceError("project number \"" + number + "\" cannot name a folder");
     }
+}
+
+} // namespace
+
+Workspace Workspace::bind(const std::filesystem::path& program_folder, const std::string& number) {
+    require_folder_safe(number);
     std::optional<ProjectLock> lock;
     try {
         lock.emplace(ProjectLock::acquire(project_folder(program_folder, number)));
@@ -216,29 +224,23 @@ Workspace Workspace::bind(const std::filesystem::path& program_folder, const std
 
 Workspace Workspace::bind(const std::filesystem::path& program_folder, const std::string& number,
                           ProjectLock lock) {
-    if (!is_folder_safe_number(number)) {
-        throw WorkspaceError("project number \"" + number + "\" cannot name a folder");
-    }
-    const auto folder = project_folder(program_folder, number);
-    try {
-        DbaseTable zidian = open_or_create(folder / zidian_file_name(number), zidian_layout());
-        DbaseTable tongji = open_or_create(folder / tongji_file_name(number), tongji_layout());
-        return Workspace(number, folder, std::move(lock), std::move(zidian), std::move(tongji));
-    } catch (const DbaseError& e) {
-        throw WorkspaceError(e.what());
-    }
+    return open_tables(program_folder, number, std::move(lock), &open_or_create);
 }
 
 Workspace Workspace::open_read_only(const std::filesystem::path& program_folder,
                                     const std::string& number) {
-    if (!is_folder_safe_number(number)) {
-        throw WorkspaceError("project number \"" + number + "\" cannot name a folder");
-    }
+    return open_tables(program_folder, number, std::nullopt, &open_for_reading);
+}
+
+Workspace Workspace::open_tables(const std::filesystem::path& program_folder,
+                                 const std::string& number, std::optional<ProjectLock> lock,
+                                 TableOpener open) {
+    require_folder_safe(number);
     const auto folder = project_folder(program_folder, number);
     try {
-        DbaseTable zidian = open_for_reading(folder / zidian_file_name(number), zidian_layout());
-        DbaseTable tongji = open_for_reading(folder / tongji_file_name(number), tongji_layout());
-        return Workspace(number, folder, std::nullopt, std::move(zidian), std::move(tongji));
+        DbaseTable zidian = open(folder / zidian_file_name(number), zidian_layout());
+        DbaseTable tongji = open(folder / tongji_file_name(number), tongji_layout());
+        return Workspace(number, folder, std::move(lock), std::move(zidian), std::move(tongji));
     } catch (const DbaseError& e) {
         throw WorkspaceError(e.what());
     }

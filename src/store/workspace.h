@@ -277,6 +277,12 @@ public:
 private:
     Workspace(std::string number, std::filesystem::path folder, std::optional<ProjectLock> lock,
               DbaseTable zidian, DbaseTable tongji);
+    using TableOpener = DbaseTable (*)(const std::filesystem::path&,
+                                       const std::vector<DbaseField>&);
+    // zidian and tongji of the project folder, each opened by `open`.
+    static Workspace open_tables(const std::filesystem::path& program_folder,
+                                 const std::string& number, std::optional<ProjectLock> lock,
+                                 TableOpener open);
     // The filter with its texts encoded as stored, for comparing raw field bytes.
     struct Probe;
     Probe make_probe(const ValueFilter& filter) const;
