@@ -19,10 +19,10 @@ public:
     using std::logic_error::logic_error;
 };
 
-// The tagged-text extractor with every shipped tagged-text format: each stored row is valid
-// UTF-8, trimmed, without apostrophes, fits its field width (article number 50, keyword 30,
-// value 254 GB18030 bytes) and survives the GB18030 round trip and the value table's
-// encoding.
+// The tagged-text extractor with a shipped tagged-text format (the input's length chooses
+// which): each stored row is valid UTF-8, trimmed, without apostrophes, fits its field
+// width (article number 50, keyword 30, value 254 GB18030 bytes) and survives the GB18030
+// round trip and the value table's encoding.
 void txt_extractor(std::string_view bytes);
 
 // The XML extractor with every shipped XML format: the same properties of its rows.
