@@ -95,9 +95,12 @@ void TForm_zhu::SpeedButton14Click() {
         [this, &number](const std::filesystem::path& directory, const std::string& extension) {
             projects::DirectoryRegistration outcome;
             try {
+                // The project's lock while its document list changes.
+                const auto ws = projects::open_for_writing(*catalogue, program_folder, number);
                 outcome = projects::register_directory(*catalogue, number, directory, extension);
             } catch (const std::exception& e) {
-                // A catalogue busy with another program's change: the dialog stays open.
+                // Another program writes the project or changes the catalogue: the dialog
+                // stays open.
                 outcome.refusal = e.what();
                 return outcome;
             }

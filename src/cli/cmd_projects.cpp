@@ -149,7 +149,7 @@ void doc_add_dir(Context& ctx, Args& args) {
         ext.erase(0, 1);
     }
     args.finish();
-    find_project(ctx, number);
+    store::Workspace ws = bind_project(ctx, number); // the project's lock: its list changes
     const auto r = projects::register_directory(ctx.catalogue(), number, absolute_path(dir), ext);
     if (!r.refusal.empty()) {
         throw Refusal(r.refusal);

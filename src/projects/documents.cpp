@@ -244,7 +244,7 @@ void remove_document(store::Catalogue& catalogue, store::Workspace& workspace, l
         }
     };
     const std::string& number = workspace.number();
-    const auto guard = catalogue.lock_for_change();
+    // The project's lock (held with the workspace) keeps its document list as it is.
     const auto entries = static_cast<long long>(catalogue.documents(number).size());
     // 1. The new tables, complete and synced beside the old ones.
     store::DbaseTable values = workspace.stage_values_without_document(xuhao, true);
@@ -257,6 +257,7 @@ void remove_document(store::Catalogue& catalogue, store::Workspace& workspace, l
     write_journal(workspace.folder(), {xuhao, entries});
     step(RemovalStep::journal_written);
     try {
+        const auto guard = catalogue.lock_for_change();
         catalogue.remove_document(number, xuhao);
     } catch (...) {
         std::error_code ec;

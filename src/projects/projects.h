@@ -242,7 +242,8 @@ struct DirectoryRegistration {
 // "确认" of the directory dialog: refuses an extension that is empty after trimming, a
 // directory that does not exist and a directory and extension the project has already;
 // otherwise adds the entry (wenjianming = the directory as given, kuozhanming = the
-// extension in capitals) with xuhao = entries + 1.
+// extension in capitals) with xuhao = entries + 1. The caller holds the project's lock
+// (a workspace bound for writing), as for every change of a document list.
 DirectoryRegistration register_directory(store::Catalogue& catalogue, const std::string& number,
                                          const fs::path& directory, std::string_view extension);
 
