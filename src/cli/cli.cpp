@@ -96,12 +96,16 @@ store::Catalogue& Context::catalogue() {
     return *catalogue_;
 }
 
-BoundProject bind_project_with_type(Context& ctx, const std::string& number, bool read_only) {
+BoundProject bind_project_with_type(Context& ctx, const std::string& number, bool read_only,
+                                    const char* no_type_refusal) {
     const auto project = ctx.catalogue().find_project(number);
     if (!project || text::trim(number).empty()) {
         throw Refusal(msg::choose_project_first);
     }
     const std::string type = ctx.catalogue().format_type(project->geshi);
+    if (no_type_refusal != nullptr && text::trim_view(type).empty()) {
+        throw Refusal(no_type_refusal); // before any table is opened
+    }
     try {
         return {read_only ? projects::open_for_reading(ctx.catalogue(), ctx.home, number)
                           : projects::open_for_writing(ctx.catalogue(), ctx.home, number),

@@ -91,8 +91,9 @@ struct BoundProject {
 // tables cannot be opened. A command that writes binds the workspace for writing and
 // holds the project's lock (store::LockBusy while another program writes it); `read_only`
 // opens the tables for reading only (commands that only read: no lock, nothing written).
-BoundProject bind_project_with_type(Context& ctx, const std::string& number,
-                                    bool read_only = false);
+// `no_type_refusal`, when given, is the refusal for a project whose format has no type.
+BoundProject bind_project_with_type(Context& ctx, const std::string& number, bool read_only = false,
+                                    const char* no_type_refusal = nullptr);
 
 // Runs a command's work: a table, database or file error becomes a Failure (exit 3);
 // refusals and usage errors pass as they are.

@@ -21,10 +21,7 @@ void stats(Context& ctx, Args& args) {
     const std::string number = args.positional("NUMBER");
     const std::string keyword = args.positional("KEYWORD");
     args.finish();
-    auto [ws, type] = bind_project_with_type(ctx, number);
-    if (text::trim_view(type).empty()) {
-        throw Refusal(msg::stats_no_format_type);
-    }
+    auto [ws, type] = bind_project_with_type(ctx, number, false, msg::stats_no_format_type);
     try {
         if (ws.has_statistics(keyword) && !yes) {
             throw Refusal(analysis::statistics_question(keyword, true));
@@ -67,10 +64,7 @@ void matrix(Context& ctx, Args& args) {
     bound_value(lower_text, "--min", 0);
     bound_value(upper_text, "--max", 0);
 
-    auto [ws, type] = bind_project_with_type(ctx, number, true);
-    if (text::trim_view(type).empty()) {
-        throw Refusal(msg::matrix_no_format_type);
-    }
+    auto [ws, type] = bind_project_with_type(ctx, number, true, msg::matrix_no_format_type);
     as_failures([&] {
         const CountRange range = count_range(ws, keyword, lower_text, upper_text);
         analysis::MatrixResults results;

@@ -139,10 +139,7 @@ void network(Context& ctx, Args& args) {
     bound_value(lower_text, "--min", 0);
     bound_value(upper_text, "--max", 0);
 
-    auto [ws, type] = bind_project_with_type(ctx, number, true);
-    if (text::trim_view(type).empty()) {
-        throw Refusal(msg::network_no_format_type);
-    }
+    auto [ws, type] = bind_project_with_type(ctx, number, true, msg::network_no_format_type);
     as_failures([&] {
         const CountRange range = count_range(ws, keyword, lower_text, upper_text);
         NullProgress progress;

@@ -82,14 +82,13 @@ store::Workspace open_for_reading(const store::Catalogue& catalogue, const fs::p
     const fs::path folder = store::project_folder(program_folder, number);
     std::error_code ec;
     if (store::is_folder_safe_number(number) &&
-        (fs::exists(folder / store::removal_journal_file_name, ec) ||
-         !fs::exists(folder / store::zidian_file_name(number), ec) ||
-         !fs::exists(folder / store::tongji_file_name(number), ec))) {
+        fs::exists(folder / store::removal_journal_file_name, ec)) {
         try {
-            open_for_writing(catalogue, program_folder, number).close();
+            const auto lock = store::ProjectLock::acquire_if_present(folder);
+            settle_interrupted_removal(catalogue, folder, number);
         } catch (const std::exception&) {
-            // Another program writes the project, or the folder is read-only: read what
-            // stands.
+            // Another program writes the project (and settles it), or the folder is
+            // read-only: read what stands.
         }
     }
     return store::Workspace::open_read_only(program_folder, number);
@@ -162,8 +161,15 @@ Selection select_project(const store::Catalogue& catalogue, const fs::path& prog
     if (text::trim_view(project.bianhao).empty()) {
         return s;
     }
-    // The tables of the previous project are released before the new ones open.
+    // The tables of the previous project are released before the new ones open. Missing
+    // ones are made first, when no other program writes the project.
     workspace.reset();
+    const fs::path folder = store::project_folder(program_folder, project.bianhao);
+    std::error_code ec;
+    if (!fs::exists(folder / store::zidian_file_name(project.bianhao), ec) ||
+        !fs::exists(folder / store::tongji_file_name(project.bianhao), ec)) {
+        open_for_writing(catalogue, program_folder, project.bianhao).close();
+    }
     workspace.emplace(open_for_reading(catalogue, program_folder, project.bianhao));
     s.bound = true;
     s.keywords = formats::project_keyword_list(catalogue, project.geshi);

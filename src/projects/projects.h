@@ -74,10 +74,10 @@ std::optional<std::string> adopt_folder_question(const fs::path& program_folder,
 store::Workspace open_for_writing(const store::Catalogue& catalogue, const fs::path& program_folder,
                                   const std::string& number);
 
-// For a command that only reads: first, when the tables are missing or a document removal
-// was interrupted, puts that right as open_for_writing would, if no other program writes
-// the project and the folder can be written; then opens the tables read-only (missing
-// ones read as empty). store::WorkspaceError when a table cannot be read.
+// For a command that only reads: when a kill interrupted a document removal, first settles
+// it as open_for_writing would (if no other program writes the project and the folder can
+// be written); then opens the existing tables read-only. Nothing is created.
+// store::WorkspaceError when a table is missing or cannot be read.
 store::Workspace open_for_reading(const store::Catalogue& catalogue, const fs::path& program_folder,
                                   const std::string& number);
 
@@ -124,11 +124,12 @@ struct Selection {
     std::vector<store::Document> documents;
 };
 
-// Select: for a numbered project, opens `workspace` on it for reading (open_for_reading:
-// the folder and missing tables are created when they can be; the tables of another
-// project are closed first), computes the keyword list of its format and reads its
-// document entries. The placeholder (number empty after trimming) leaves `workspace` as it
-// is. Throws store::WorkspaceError when a table cannot be read; `workspace` is then empty.
+// Select: for a numbered project, makes its folder and missing tables (open_for_writing:
+// store::LockBusy while another program writes the project), then opens `workspace` on it
+// for reading (the tables of another project are closed first), computes the keyword list
+// of its format and reads its document entries. The placeholder (number empty after
+// trimming) leaves `workspace` as it is. Throws store::WorkspaceError when the folder or a
+// table cannot be made ready or read; `workspace` is then empty.
 Selection select_project(const store::Catalogue& catalogue, const fs::path& program_folder,
                          const store::Project& project, std::optional<store::Workspace>& workspace);
 

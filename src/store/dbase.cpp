@@ -343,24 +343,14 @@ DbaseTable DbaseTable::open(const std::filesystem::path& file, Access access) {
     return t;
 }
 
-DbaseTable DbaseTable::absent(const std::filesystem::path& file, std::vector<DbaseField> fields) {
-    DbaseTable t;
-    t.path_ = file;
-    t.layout_ = DbaseLayout(std::move(fields));
-    t.read_only_ = true;
-    t.absent_ = true;
-    return t;
-}
-
 DbaseTable::DbaseTable(DbaseTable&& other) noexcept
     : path_(std::move(other.path_)), fd_(other.fd_), layout_(std::move(other.layout_)),
       header_(std::move(other.header_)), header_length_(other.header_length_),
       language_driver_(other.language_driver_), committed_(other.committed_),
       pending_count_(other.pending_count_), pending_(std::move(other.pending_)),
       dirty_(other.dirty_), repaired_(other.repaired_), read_only_(other.read_only_),
-      absent_(other.absent_), rewrite_of_(std::move(other.rewrite_of_)) {
+      rewrite_of_(std::move(other.rewrite_of_)) {
     other.fd_ = -1;
-    other.absent_ = false;
     other.pending_count_ = 0;
     other.pending_.clear();
     other.rewrite_of_.clear();
@@ -381,10 +371,8 @@ DbaseTable& DbaseTable::operator=(DbaseTable&& other) noexcept {
         dirty_ = other.dirty_;
         repaired_ = other.repaired_;
         read_only_ = other.read_only_;
-        absent_ = other.absent_;
         rewrite_of_ = std::move(other.rewrite_of_);
         other.fd_ = -1;
-        other.absent_ = false;
         other.pending_count_ = 0;
         other.pending_.clear();
         other.rewrite_of_.clear();
@@ -393,7 +381,6 @@ DbaseTable& DbaseTable::operator=(DbaseTable&& other) noexcept {
 }
 
 void DbaseTable::release() noexcept {
-    absent_ = false;
     if (fd_ < 0) {
         return;
     }
@@ -441,7 +428,7 @@ void DbaseTable::move_to(const std::filesystem::path& file) {
 }
 
 void DbaseTable::require_open() const {
-    if (fd_ < 0 && !absent_) {
+    if (fd_ < 0) {
         throw DbaseError(path_.string() + ": the table is closed");
     }
 }

@@ -160,9 +160,6 @@ public:
     // <file>.pack left by an interrupted rewrite. Read-only, it changes nothing; every
     // write then fails with DbaseError.
     static DbaseTable open(const std::filesystem::path& file, Access access = Access::read_write);
-    // A read-only table of these fields that holds no record and has no file: how a reader
-    // sees a table that has not been created yet.
-    static DbaseTable absent(const std::filesystem::path& file, std::vector<DbaseField> fields);
 
     DbaseTable(DbaseTable&& other) noexcept;
     DbaseTable& operator=(DbaseTable&& other) noexcept;
@@ -173,7 +170,7 @@ public:
 
     // Writes the buffered records and the header, syncs once and closes the file.
     void close();
-    bool is_open() const { return fd_ >= 0 || absent_; }
+    bool is_open() const { return fd_ >= 0; }
 
     const std::filesystem::path& path() const { return path_; }
     // Renames the table's file to `file`, replacing a file of that name, and goes on under
@@ -260,7 +257,6 @@ private:
     bool dirty_ = false; // changed since the header was last written
     bool repaired_ = false;
     bool read_only_ = false;
-    bool absent_ = false;              // read-only, no file, no record
     std::filesystem::path rewrite_of_; // a rewrite not installed yet: the table it replaces
 };
 

@@ -48,10 +48,7 @@ DbaseTable open_or_create(const std::filesystem::path& file,
 
 DbaseTable open_for_reading(const std::filesystem::path& file,
                             const std::vector<DbaseField>& layout) {
-    std::error_code ec;
-    DbaseTable table = std::filesystem::exists(file, ec)
-                           ? DbaseTable::open(file, DbaseTable::Access::read_only)
-                           : DbaseTable::absent(file, layout);
+    DbaseTable table = DbaseTable::open(file, DbaseTable::Access::read_only);
     check_layout(table, layout);
     return table;
 }

@@ -16,7 +16,7 @@
 //
 // One writer per project: a workspace bound for writing holds the project's lock
 // (store/locks.h) for as long as it lives. A workspace opened for reading takes no lock,
-// opens the tables read-only and writes nothing (a table not created yet reads as empty).
+// opens the existing tables read-only and writes nothing.
 // Whatever replaces many rows at once (a document's removal, a keyword's statistics)
 // writes a new table file and renames it over the old one: a kill leaves the old table or
 // the new one, never a mixture.
@@ -173,9 +173,10 @@ public:
     // The same with the project's lock taken already.
     static Workspace bind(const std::filesystem::path& program_folder, const std::string& number,
                           ProjectLock lock);
-    // Opens project `number` for reading: no lock, tables read-only, nothing created or
-    // repaired; a missing folder or table reads as empty. WorkspaceError for a number that is
-    // not folder-safe or a table that cannot be read.
+    // Opens the existing zidian and tongji of project `number` for reading: no lock, tables
+    // read-only, nothing created or repaired (also in a read-only program folder). Every
+    // write fails with DbaseError. WorkspaceError for a number that is not folder-safe or
+    // a table that is missing or cannot be read.
     static Workspace open_read_only(const std::filesystem::path& program_folder,
                                     const std::string& number);
 

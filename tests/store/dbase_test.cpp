@@ -289,14 +289,6 @@ TEST(Dbase, AReaderSeesWhatARepairWouldKeepAndChangesNothing) {
         EXPECT_THROW(r.pack(), DbaseError);
     }
     EXPECT_EQ(read_file(file), b); // not a byte changed
-
-    // A table not created yet reads as empty and cannot be written.
-    DbaseTable none = DbaseTable::absent(dir / "none.dbf", small_layout());
-    EXPECT_TRUE(none.is_open());
-    EXPECT_EQ(none.record_count(), 0u);
-    EXPECT_TRUE(names(none).empty());
-    EXPECT_THROW(none.append({std::string_view("x")}), DbaseError);
-    EXPECT_FALSE(std::filesystem::exists(dir / "none.dbf"));
 }
 
 TEST(Dbase, ARewriteReplacesTheTableAtOnceAndLeavesNothingWhenDropped) {
