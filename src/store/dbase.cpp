@@ -792,4 +792,13 @@ void DbaseTable::install(DbaseTable&& rewritten) {
     dirty_ = false;
 }
 
+void DbaseTable::abandon(DbaseTable&& rewritten) {
+    require_writable();
+    if (rewritten.rewrite_of_ != path_) {
+        fail("not a rewrite of this table");
+    }
+    rewritten.release();
+    ::flock(fd_, LOCK_SH);
+}
+
 } // namespace lumacite::store

@@ -229,6 +229,9 @@ public:
     // Syncs a table made by begin_rewrite() of this table, renames it over this table's
     // file (made lasting with a sync of the folder) and continues with it.
     void install(DbaseTable&& rewritten);
+    // Drops a table made by begin_rewrite() of this table without installing it: its file
+    // goes and this table stands as it was, open to other handles again.
+    void abandon(DbaseTable&& rewritten);
 
 private:
     DbaseTable() = default;

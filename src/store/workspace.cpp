@@ -429,6 +429,47 @@ std::uint64_t Workspace::delete_values(const ValueFilter& filter, std::uint64_t 
     return done;
 }
 
+std::uint64_t Workspace::rewrite_values(const ValueFilter& filter, const Rewrite& rewrite) {
+    const Probe p = make_probe(filter);
+    const DbaseLayout& layout = zidian_.layout();
+    return zidian_.modify([&](DbaseRecordEdit& r) {
+        if (!p.matches(r)) {
+            return false;
+        }
+        const auto zhi = rewrite(value_row(r));
+        if (!zhi) {
+            return false;
+        }
+        const std::string stored = layout.encode_text(z::zhi, *zhi);
+        if (stored == r.raw(z::zhi)) {
+            return false;
+        }
+        r.set_raw(z::zhi, stored);
+        return true;
+    });
+}
+
+std::uint64_t
+Workspace::delete_values_and_pack(const ValueFilter& filter,
+                                  const std::function<bool(const ValueRow&)>& remove) {
+    const Probe p = make_probe(filter);
+    const std::uint32_t before = zidian_.record_count();
+    std::uint64_t removed = 0;
+    DbaseTable packed = zidian_.begin_rewrite([&](DbaseRecordEdit& r) {
+        if (!p.matches(r) || !remove(value_row(r))) {
+            return true;
+        }
+        ++removed;
+        return false;
+    });
+    if (packed.record_count() == before) {
+        zidian_.abandon(std::move(packed));
+    } else {
+        zidian_.install(std::move(packed));
+    }
+    return removed;
+}
+
 std::uint64_t Workspace::pack_values() {
     return zidian_.pack();
 }

@@ -229,6 +229,18 @@ public:
                                 std::uint64_t limit = all_rows);
     // Marks the matching rows deleted (at most `limit`, the first in table order).
     std::uint64_t delete_values(const ValueFilter& filter, std::uint64_t limit = all_rows);
+    // One pass over the rows matching the filter, in table order: `rewrite` gets each row
+    // and returns its new value, or nullopt to leave it. A new value is stored cut to the
+    // field. Returns the rows whose stored value changed.
+    using Rewrite = std::function<std::optional<std::string>(const ValueRow&)>;
+    std::uint64_t rewrite_values(const ValueFilter& filter, const Rewrite& rewrite);
+    // Deletes the rows matching the filter for which `remove` returns true (called in
+    // table order) and packs zidian, in one pass that writes a new table file and renames
+    // it over the old one (a kill leaves the old table or the new one); rows marked deleted
+    // before go as well. The table stays as it was when nothing is to go.
+    // Returns the rows `remove` took.
+    std::uint64_t delete_values_and_pack(const ValueFilter& filter,
+                                         const std::function<bool(const ValueRow&)>& remove);
     // Pack zidian: removes rows marked deleted. Returns the rows removed.
     std::uint64_t pack_values();
     // Rows in zidian, rows marked deleted included (until a pack).

@@ -155,6 +155,41 @@ TEST(Workspace, EmptyValuesUpdatesAndDeletionsByFilter) {
     EXPECT_EQ(all_rows(ws), (std::vector<Row>{{1, "a1", "作者", "SMITH J"}}));
 }
 
+TEST(Workspace, RewriteAndDeleteWithPackInOnePass) {
+    TempDir home;
+    Workspace ws = Workspace::bind(home.path(), "A1");
+    ws.append_value(1, "a1", "作者", "Li");
+    ws.append_value(1, "a2", "作者", "Wu");
+    ws.append_value(1, "a1", "期刊", "Li");
+    ws.append_value(2, "a1", "作者", "Li");
+    ValueFilter f = ValueFilter::keyword("作者");
+    f.xuhao = 1;
+    // Rows left alone and rows given their own value again are not counted.
+    EXPECT_EQ(ws.rewrite_values(f,
+                                [](const ValueRow& r) -> std::optional<std::string> {
+                                    if (r.wenzhangha == "a2") {
+                                        return r.zhi;
+                                    }
+                                    return r.zhi + std::string(300, '+');
+                                }),
+              1u);
+    EXPECT_EQ(all_rows(ws)[0].zhi, "Li" + std::string(252, '+'));
+
+    // Nothing to remove: the table stays as it is, no new file is left behind.
+    const auto before = read_file(ws.zidian_path());
+    auto none = [](const ValueRow&) { return false; };
+    EXPECT_EQ(ws.delete_values_and_pack(f, none), 0u);
+    EXPECT_EQ(read_file(ws.zidian_path()), before);
+    EXPECT_FALSE(fs::exists(home / "A1" / "zidianA1.dbf.pack"));
+
+    // Rows marked deleted before go with the rows taken.
+    ValueFilter journal = ValueFilter::keyword("期刊");
+    EXPECT_EQ(ws.delete_values(journal), 1u);
+    EXPECT_EQ(ws.delete_values_and_pack(f, [](const ValueRow& r) { return r.zhi == "Wu"; }), 1u);
+    EXPECT_EQ(ws.value_record_count(), 2u);
+    EXPECT_EQ(all_rows(ws)[1], (Row{2, "a1", "作者", "Li"}));
+}
+
 TEST(Workspace, StatisticsRowsPerKeyword) {
     TempDir home;
     Workspace ws = Workspace::bind(home.path(), "A1");
