@@ -314,4 +314,53 @@ inline constexpr const char* export_kind_articles = "文献";
 inline constexpr const char* export_kind_cooccurring = "共现文献";
 inline constexpr const char* export_kind_basket = "文章号";
 
+// ---- Values browser, value editing and removal ----------------------------------------
+inline constexpr const char* sort_mark_ascending = "▲ ";
+inline constexpr const char* sort_mark_descending = "▼ ";
+inline constexpr const char* values_grid_article = "文章号";
+inline constexpr const char* values_grid_value = "值";
+// Refusals of the value dialog (error icon; the dialog stays open).
+inline constexpr const char* value_has_quote = "修改内容中不能包含“半角单引号”！";
+inline constexpr const char* marks_both_needed = "起、止两项都必须有值！";
+inline constexpr const char* find_text_needed = "“被替换”项都必须有值！";
+inline constexpr const char* range_both_positive = "起、止两项都必须有值，且大于零！";
+inline constexpr const char* range_end_before_start = "“止值”不应小于“起值”！";
+// The value dialog TForm_guanjianzi_xiugai.
+inline constexpr const char* value_dialog_caption = "修改关键字段值";
+inline constexpr const char* value_keyword_label = "关键字段："; // + keyword (both dialogs)
+// Operation rows: the parts around their fields; rows 3 to 6 end with the batch tail.
+inline constexpr const char* op_batch_tail = "。（批量修改）";
+inline constexpr const char* op_set_value = "同值修改：";
+inline constexpr const char* op_set_batch = "批量修改";
+inline constexpr const char* op_replace_1 = "将“值”中";
+inline constexpr const char* op_replace_2 = "替换为";
+inline constexpr const char* op_case_1 = "将“值”中字母转换为";
+inline constexpr const char* op_case_upper = "大写";
+inline constexpr const char* op_case_lower = "小写";
+inline constexpr const char* op_strip_1 = "剔除值中的全部";
+inline constexpr const char* op_strip_letters = "字母";
+inline constexpr const char* op_strip_digits = "数字";
+inline constexpr const char* op_keep_1 = "只保留“值”中从第";
+inline constexpr const char* op_keep_2 = "个字符起，至第";
+inline constexpr const char* op_keep_3 = "个字符止之间的字符";
+inline constexpr const char* op_cut_1 = "将“值”中从";
+inline constexpr const char* op_cut_2 = "字符起，至";
+inline constexpr const char* op_cut_3 = "字符止之间的所有字符剔除";
+inline constexpr const char* value_dialog_note =
+    "注意：以上操作一旦“确定”执行，将不可逆转，不可恢复，可慎重选择！";
+// The removal dialog TForm_guanjianzi_shanchu.
+inline constexpr const char* removal_dialog_caption = "删除关键字段值";
+inline constexpr const char* removal_value = "关键字段值："; // + value
+inline constexpr const char* removal_scope_label = "删除数据范围：";
+inline constexpr const char* removal_scope_one = "仅当前一个值";
+inline constexpr const char* removal_scope_same = "全部相同的值";
+inline constexpr const char* removal_scope_below = "当前行以下（包括本行）全部值";
+// Command line: the row named by --article and the old value or --value is not among the
+// rows the values grid lists: prefix + article + " " + value.
+inline constexpr const char* no_such_value_row = "值列表中没有这一行：";
+// Command line: removal without --yes stops with question 1 + value + 2 + scope + 3.
+inline constexpr const char* remove_question_1 = "确认删除关键字段值“";
+inline constexpr const char* remove_question_2 = "”（";
+inline constexpr const char* remove_question_3 = "）吗？";
+
 } // namespace lumacite::msg
