@@ -6,6 +6,7 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <ostream>
 
 namespace lumacite::cli {
@@ -200,6 +201,31 @@ std::string shown_text(std::string_view message) {
         message.remove_suffix(1);
     }
     return std::string(message);
+}
+
+store::Project numbered_project(Context& ctx, const std::string& number) {
+    const auto p = ctx.catalogue().find_project(number);
+    if (!p || text::trim_view(number).empty()) {
+        throw Refusal(std::string(msg::no_such_project) + number);
+    }
+    return *p;
+}
+
+long long document_number(const std::string& text) {
+    long long v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || v < 1) {
+        throw UsageError("XUHAO must be a document number: " + text);
+    }
+    return v;
+}
+
+store::Document document_entry(Context& ctx, const std::string& number, long long xuhao) {
+    const auto d = ctx.catalogue().find_document(number, xuhao);
+    if (!d) {
+        throw Refusal(std::string(msg::no_such_document) + std::to_string(xuhao));
+    }
+    return *d;
 }
 
 void write_tsv(std::ostream& out, const std::vector<std::string>& cells) {

@@ -77,6 +77,16 @@ struct Command {
 
 std::vector<Command>& commands();
 
+// ---- Helpers of the project commands ----------------------------------------------------
+
+// The numbered project named on the command line; refused ("没有这个项目：" + number) when
+// there is none or its number is empty.
+store::Project numbered_project(Context& ctx, const std::string& number);
+// A document number as given: a whole number from 1 (UsageError otherwise).
+long long document_number(const std::string& text);
+// The document entry of a project; refused ("没有这个文档：" + xuhao) when there is none.
+store::Document document_entry(Context& ctx, const std::string& number, long long xuhao);
+
 // Registers a command at start-up: `static CommandRegistration r{{"name", "...", fn}};`.
 struct CommandRegistration {
     explicit CommandRegistration(Command c) { commands().push_back(std::move(c)); }

@@ -1,40 +1,14 @@
-// Extraction commands: extract (one document entry), values (the value rows of a keyword).
+// Extraction command: extract (one document entry).
 #include "cli/cli.h"
 #include "extract/extraction_run.h"
 #include "messages.h"
 #include "projects/projects.h"
 #include "text/text.h"
 
-#include <charconv>
 #include <ostream>
 
 namespace lumacite::cli {
 namespace {
-
-store::Project numbered_project(Context& ctx, const std::string& number) {
-    const auto p = ctx.catalogue().find_project(number);
-    if (!p || text::trim_view(number).empty()) {
-        throw Refusal(std::string(msg::no_such_project) + number);
-    }
-    return *p;
-}
-
-long long document_number(const std::string& text) {
-    long long v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || v < 1) {
-        throw UsageError("XUHAO must be a document number: " + text);
-    }
-    return v;
-}
-
-store::Document document_entry(Context& ctx, const std::string& number, long long xuhao) {
-    const auto d = ctx.catalogue().find_document(number, xuhao);
-    if (!d) {
-        throw Refusal(std::string(msg::no_such_document) + std::to_string(xuhao));
-    }
-    return *d;
-}
 
 void extract_document(Context& ctx, Args& args) {
     const bool yes = args.flag("--yes");
@@ -88,34 +62,10 @@ void extract_document(Context& ctx, Args& args) {
     ctx.out << shown_text(extract::extraction_summary(result)) << '\n';
 }
 
-void list_values(Context& ctx, Args& args) {
-    const std::string number = args.positional("NUMBER");
-    const long long xuhao = document_number(args.positional("XUHAO"));
-    const std::string keyword = args.positional("KEYWORD");
-    args.finish();
-    numbered_project(ctx, number);
-    std::optional<store::Workspace> ws;
-    try {
-        ws.emplace(projects::open_for_reading(ctx.catalogue(), ctx.home, number));
-    } catch (const std::exception& e) {
-        throw Failure(e.what());
-    }
-    store::ValueFilter filter = store::ValueFilter::keyword(keyword);
-    filter.xuhao = xuhao;
-    ws->for_each_value(filter, [&](const store::ValueRow& r) {
-        write_tsv(ctx.out, {r.wenzhangha, r.zhi});
-    });
-}
-
 const CommandRegistration extract_cmd{
     {"extract",
      "extract NUMBER XUHAO [--yes]     extract a document entry (--yes: replace its values)",
      extract_document}};
-const CommandRegistration values_cmd{
-    {"values",
-     "values NUMBER XUHAO KEYWORD      value rows of a keyword (TSV: wenzhangha, zhi), "
-     "table order",
-     list_values}};
 
 } // namespace
 } // namespace lumacite::cli
