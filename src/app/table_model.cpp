@@ -29,6 +29,12 @@ void TableModel::refresh() {
     endResetModel();
 }
 
+void TableModel::reset(const std::function<void()>& change) {
+    beginResetModel();
+    change();
+    endResetModel();
+}
+
 void TableModel::set_title(int column, const QString& title) {
     if (column < 0 || column >= static_cast<int>(columns_.size())) {
         return;

@@ -32,6 +32,9 @@ public:
     void unbind();
     // Shows the data again after it changed where it lives.
     void refresh();
+    // Runs `change` on the data where it lives as one reset of the model, then shows it
+    // from the top.
+    void reset(const std::function<void()>& change);
 
     const std::vector<GridColumn>& columns() const { return columns_; }
     // Changes a column title (the sort mark of the values grid).

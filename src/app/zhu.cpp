@@ -427,23 +427,35 @@ QWidget* TForm_zhu::build_extract_page() {
 
     // Values grid with the side panel and the article basket.
     auto* values = new QHBoxLayout();
-    DBGrid6_model = new TableModel({{qs("文章号"), 160}, {qs("值"), 600}}, this);
+    DBGrid6_model = new TableModel(
+        {{qs(msg::values_grid_article), 160}, {qs(msg::values_grid_value), 600}}, this);
+    DBGrid6_model->bind([this] { return static_cast<long long>(zidian_rows.size()); },
+                        [this](long long r, int column) -> std::string {
+                            const auto& v = zidian_rows[static_cast<std::size_t>(r)];
+                            return column == 0 ? v.wenzhangha : v.zhi;
+                        });
     DBGrid6 = make_grid(page, "DBGrid6", DBGrid6_model);
     values->addWidget(DBGrid6, 1);
-    auto* side = new QVBoxLayout();
-    SpeedButton17 = make_button(page, "SpeedButton17", "摘除");
-    SpeedButton18 = make_button(page, "SpeedButton18", "修改");
-    SpeedButton19 = make_button(page, "SpeedButton19", "全部导出");
-    SpeedButton23 = make_button(page, "SpeedButton23", "导出");
-    side->addWidget(SpeedButton17);
-    side->addWidget(SpeedButton18);
-    side->addWidget(SpeedButton19);
+    Panel_values = new QWidget(page);
+    Panel_values->setObjectName(QStringLiteral("Panel_values"));
+    Panel_values->setFixedWidth(116);
+    auto* side = new QVBoxLayout(Panel_values);
+    side->setContentsMargins(0, 0, 0, 0);
+    Panel_values_buttons = new QVBoxLayout();
+    SpeedButton17 = make_button(Panel_values, "SpeedButton17", "摘除");
+    SpeedButton18 = make_button(Panel_values, "SpeedButton18", "修改");
+    SpeedButton19 = make_button(Panel_values, "SpeedButton19", "全部导出");
+    Panel_values_buttons->addWidget(SpeedButton17);
+    Panel_values_buttons->addWidget(SpeedButton18);
+    Panel_values_buttons->addWidget(SpeedButton19);
+    side->addLayout(Panel_values_buttons);
+    side->addSpacing(12);
+    SpeedButton23 = make_button(Panel_values, "SpeedButton23", "导出");
     side->addWidget(SpeedButton23);
-    ListBox2 = new QListWidget(page);
+    ListBox2 = new QListWidget(Panel_values);
     ListBox2->setObjectName(QStringLiteral("ListBox2"));
-    ListBox2->setFixedWidth(110);
     side->addWidget(ListBox2, 1);
-    values->addLayout(side);
+    values->addWidget(Panel_values);
     layout->addLayout(values, 3);
 
     PopupMenu3 = make_menu(this, "PopupMenu3", &MenuItem4, "MenuItem4", &MenuItem6, "MenuItem6");

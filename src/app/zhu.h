@@ -23,6 +23,7 @@
 #include "store/catalogue.h"
 #include "store/settings.h"
 #include "store/workspace.h"
+#include "values/values.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -39,6 +40,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <filesystem>
 #include <functional>
@@ -110,6 +112,20 @@ public:
     std::optional<store::Workspace> writable_workspace();
     // The workspace of the writing job running in the job dialog (its lock held).
     std::optional<store::Workspace> job_workspace;
+
+    // Query_zidian: the values grid's query and its rows, the grid's own project, document
+    // and keyword, which every filter, sort and change of the grid acts on. No query while
+    // the grid is closed.
+    std::optional<values::GridQuery> zidian_query;
+    std::vector<values::GridRow> zidian_rows;
+    // Runs `query`, shows its rows and makes row `row` (clamped) the current one.
+    void open_values_query(const values::GridQuery& query, int row = 0);
+    void close_values_query();
+    // The values grid's current row; -1 when the grid has none.
+    int value_row() const;
+    // The sort the value column's title shows ("▲ 值", "▼ 值" or "值").
+    values::Sort value_title_sort() const;
+    void set_value_title(values::Sort sort);
 
     // Query_tongji: the statistics rows of the keyword chosen last on page 统计 or 矩阵.
     std::vector<store::StatisticsRow> tongji_rows;
@@ -203,17 +219,19 @@ public:
     QToolButton* SpeedButton16; // 提取
     QTableView* DBGrid6;        // extracted values (文章号, 值)
     TableModel* DBGrid6_model;
-    QToolButton* SpeedButton17; // 摘除
-    QToolButton* SpeedButton18; // 修改
-    QToolButton* SpeedButton19; // 全部导出 (pops up PopupMenu4)
-    QToolButton* SpeedButton23; // 导出 (pops up PopupMenu3)
-    QListWidget* ListBox2;      // article basket
-    QMenu* PopupMenu3;          // article information export of the basket
-    QAction* MenuItem4;         // 导出至txt文本
-    QAction* MenuItem6;         // 导出至excel
-    QMenu* PopupMenu4;          // export of all values of the keyword
-    QAction* MenuItem7;         // 导出至txt文本
-    QAction* MenuItem8;         // 导出至excel
+    QWidget* Panel_values;             // side panel of the values grid: value buttons, basket
+    QVBoxLayout* Panel_values_buttons; // 摘除, 修改, 全部导出 (room for more value buttons)
+    QToolButton* SpeedButton17;        // 摘除
+    QToolButton* SpeedButton18;        // 修改
+    QToolButton* SpeedButton19;        // 全部导出 (pops up PopupMenu4)
+    QToolButton* SpeedButton23;        // 导出 (pops up PopupMenu3)
+    QListWidget* ListBox2;             // article basket
+    QMenu* PopupMenu3;                 // article information export of the basket
+    QAction* MenuItem4;                // 导出至txt文本
+    QAction* MenuItem6;                // 导出至excel
+    QMenu* PopupMenu4;                 // export of all values of the keyword
+    QAction* MenuItem7;                // 导出至txt文本
+    QAction* MenuItem8;                // 导出至excel
 
     // ---- Page 3 统计 ---------------------------------------------------------------------
     QComboBox* ComboBox3;       // "·关键字："

@@ -85,9 +85,11 @@ void TForm_zhu::ADOQuery_xiangmuAfterScroll() {
     if (!selection.bound) {
         return;
     }
-    // Binding closes the statistics query: no rows of the previous project stay in view.
+    // Binding closes the statistics and values queries: no rows of the previous project
+    // stay in view.
     tongji_rows.clear();
     DBGrid5_model->unbind();
+    close_values_query();
 
     // 7, 11-14. The three keyword lists, filled alike; no item chosen afterwards.
     filling_keywords = true;

@@ -17,6 +17,7 @@
 
 using namespace lumacite;
 using namespace lumacite::app;
+using lumacite::testing::on_dialog;
 using lumacite::testing::TempDir;
 using Kind = ScriptedPrompter::Kind;
 using V = std::vector<std::string>;
@@ -25,18 +26,6 @@ namespace {
 
 QString qs(const char* s) {
     return QString::fromUtf8(s);
-}
-
-// Runs `act` on the modal dialog that the next command opens. A dialog that `act` leaves
-// open is cancelled and fails the test, so a test never hangs.
-template <class Dialog> void on_dialog(std::function<void(Dialog&)> act) {
-    lumacite::testing::when_modal<Dialog>([act](Dialog& d) {
-        act(d);
-        if (d.isVisible()) {
-            ADD_FAILURE() << "dialog left open: " << d.windowTitle().toStdString();
-            d.reject();
-        }
-    });
 }
 
 // Fails the test when a command opens any dialog while the guard lives.

@@ -16,6 +16,7 @@
 
 using namespace lumacite;
 using namespace lumacite::app;
+using lumacite::testing::on_dialog;
 using lumacite::testing::read_file;
 using lumacite::testing::TempDir;
 using lumacite::testing::write_file;
@@ -24,18 +25,6 @@ using V = std::vector<std::string>;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Runs `act` on the directory dialog that the next command opens; a dialog left open is
-// cancelled and fails the test, so a test never hangs.
-void on_directory_dialog(std::function<void(TForm_xuanzemulu&)> act) {
-    lumacite::testing::when_modal<TForm_xuanzemulu>([act](TForm_xuanzemulu& d) {
-        act(d);
-        if (d.isVisible()) {
-            ADD_FAILURE() << "dialog left open";
-            d.reject();
-        }
-    });
-}
 
 const std::string confirm_a = "是否确认所选文件（";
 
@@ -356,7 +345,7 @@ TEST(DriveList, RootHomeAndMountedVolumesWithoutSystemFileSystems) {
 
 TEST_F(DirectoryDialog, ConfirmShowsItsThreeMessagesAndStaysOpen) {
     bool closed = false;
-    on_directory_dialog([&](TForm_xuanzemulu& d) {
+    on_dialog<TForm_xuanzemulu>([&](TForm_xuanzemulu& d) {
         d.set_directory(folder.path());
         d.Button1->click(); // no extension chosen
         d.ComboBox1->setCurrentIndex(d.ComboBox1->findText(QStringLiteral("TXT")));
@@ -372,7 +361,7 @@ TEST_F(DirectoryDialog, ConfirmShowsItsThreeMessagesAndStaysOpen) {
 
     // The same directory and extension again; another extension is fine.
     prompter.clear();
-    on_directory_dialog([&](TForm_xuanzemulu& d) {
+    on_dialog<TForm_xuanzemulu>([&](TForm_xuanzemulu& d) {
         d.set_directory(folder.path());
         d.ComboBox1->setCurrentIndex(d.ComboBox1->findText(QStringLiteral("TXT")));
         d.Button1->click();
@@ -389,7 +378,7 @@ TEST_F(DirectoryDialog, ConfirmShowsItsThreeMessagesAndStaysOpen) {
     // A directory gone since it was chosen.
     prompter.clear();
     const fs::path gone = folder / "sub.dir";
-    on_directory_dialog([&](TForm_xuanzemulu& d) {
+    on_dialog<TForm_xuanzemulu>([&](TForm_xuanzemulu& d) {
         d.set_directory(gone);
         d.ComboBox1->addItem(QStringLiteral("XML"));
         d.ComboBox1->setCurrentIndex(0);

@@ -4,6 +4,10 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <gtest/gtest.h>
+
+#include <functional>
+
 namespace lumacite::testing {
 
 // Runs `act` on the next modal widget of type W: looks every 5 ms, `tries` times at most.
@@ -19,6 +23,18 @@ template <class W, class Act> void when_modal(Act act, int tries = 200, int dela
             return;
         }
         act(*widget);
+    });
+}
+
+// Runs `act` on the modal dialog of type Dialog that the next command opens. A dialog that
+// `act` leaves open is cancelled and fails the test, so a test never hangs.
+template <class Dialog> void on_dialog(std::function<void(Dialog&)> act) {
+    when_modal<Dialog>([act](Dialog& d) {
+        act(d);
+        if (d.isVisible()) {
+            ADD_FAILURE() << "dialog left open: " << d.windowTitle().toStdString();
+            d.reject();
+        }
     });
 }
 
