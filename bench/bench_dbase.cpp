@@ -2,6 +2,8 @@
 // keyword's rows from them, and packing after a third of them were deleted.
 #include "store/workspace.h"
 
+#include "bench_home.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +14,7 @@
 
 using namespace lumacite::store;
 namespace fs = std::filesystem;
+using lumacite::bench::bench_home;
 
 namespace {
 
@@ -37,22 +40,6 @@ const std::vector<std::string> keywords = {"标题",
                                            "<引文期刊>",
                                            "DOI",
                                            "机构"};
-
-// A program folder of its own, removed at exit.
-const fs::path& bench_home() {
-    static const fs::path home = [] {
-        std::string pattern = (fs::temp_directory_path() / "lumacite-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(bench_home(), ec);
-        });
-        return fs::path(pattern);
-    }();
-    return home;
-}
 
 void fill(Workspace& ws, long long rows) {
     std::mt19937 rng(11);

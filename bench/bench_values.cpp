@@ -6,40 +6,26 @@
 // whole file again and syncs it, so its figure depends on the disk.
 #include "values/values.h"
 
+#include "bench_home.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace lumacite;
 namespace fs = std::filesystem;
+using lumacite::bench::bench_home;
 
 namespace {
 
 constexpr long long articles_per_document = 50'000;
 constexpr int documents = 2;
-
-const fs::path& bench_home() {
-    static const fs::path home = [] {
-        std::string pattern = (fs::temp_directory_path() / "lumacite-values-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(bench_home(), ec);
-        });
-        return fs::path(pattern);
-    }();
-    return home;
-}
 
 std::vector<std::string> author_names(std::size_t n) {
     static const char* family[] = {"Smith", "Wang", "Li", "Zhang", "Müller", "Garcia", "Chen"};

@@ -1,7 +1,7 @@
 #include "app/geshi.h"
 
+#include "app/dialog_buttons.h"
 #include "app/enter_as_tab.h"
-
 #include "messages.h"
 
 #include <QGridLayout>
@@ -45,13 +45,10 @@ TForm_geshi::TForm_geshi(Mode mode, Prompter& prompter, Command command, QWidget
     RadioButton2 = new QRadioButton(qs(formats::type_txt), this);
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
     RadioButton1->setChecked(true);
-    Button1 = new QPushButton(qs(msg::dialog_ok), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(qs(msg::dialog_cancel), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
     // Enter never presses a button by itself: it moves on like Tab.
-    Button1->setAutoDefault(false);
-    Button2->setAutoDefault(false);
+    const DialogButtons buttons = make_dialog_buttons(this);
+    Button1 = buttons.ok;
+    Button2 = buttons.cancel;
 
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(Edit1, 0, 1);
@@ -63,11 +60,7 @@ TForm_geshi::TForm_geshi(Mode mode, Prompter& prompter, Command command, QWidget
     types->addWidget(RadioButton2);
     types->addStretch(1);
     grid->addLayout(types, 2, 1);
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    grid->addLayout(buttons, 3, 0, 1, 2);
+    grid->addLayout(buttons.row, 3, 0, 1, 2);
 
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, RadioButton1);
@@ -76,7 +69,6 @@ TForm_geshi::TForm_geshi(Mode mode, Prompter& prompter, Command command, QWidget
     setTabOrder(Button1, Button2);
     enter_as_tab({Edit1, Edit2, RadioButton1, RadioButton2});
     connect(Button1, &QPushButton::clicked, this, &TForm_geshi::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     Edit1->setFocus();
 }
 

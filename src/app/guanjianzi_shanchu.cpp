@@ -1,5 +1,6 @@
 #include "app/guanjianzi_shanchu.h"
 
+#include "app/dialog_buttons.h"
 #include "messages.h"
 
 #include <QHBoxLayout>
@@ -51,21 +52,12 @@ TForm_guanjianzi_shanchu::TForm_guanjianzi_shanchu(const std::string& keyword,
     RadioButton3 = radio("RadioButton3", msg::removal_scope_below);
     RadioButton1->setChecked(true);
 
-    Button1 = new QPushButton(qs(msg::dialog_ok), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(qs(msg::dialog_cancel), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    // Enter never removes values.
-    Button1->setAutoDefault(false);
-    Button2->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    const DialogButtons buttons = make_dialog_buttons(this);
+    Button1 = buttons.ok;
+    Button2 = buttons.cancel;
     layout->addSpacing(6);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
     connect(Button1, &QPushButton::clicked, this, &TForm_guanjianzi_shanchu::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     setFixedSize(sizeHint());
 }
 

@@ -1,5 +1,6 @@
 #include "app/guanjianzi_xiugai.h"
 
+#include "app/dialog_buttons.h"
 #include "app/up_down.h"
 #include "messages.h"
 
@@ -115,19 +116,12 @@ TForm_guanjianzi_xiugai::TForm_guanjianzi_xiugai(const std::string& keyword,
     layout->addSpacing(6);
     layout->addWidget(Label_note);
 
-    Button1 = new QPushButton(qs(msg::dialog_ok), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(qs(msg::dialog_cancel), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    // Enter never confirms an irreversible change; cancelling never checks a field.
-    Button1->setAutoDefault(false);
-    Button2->setAutoDefault(false);
+    const DialogButtons buttons = make_dialog_buttons(this);
+    Button1 = buttons.ok;
+    Button2 = buttons.cancel;
+    // Cancelling never leaves a field, so it never meets the field's check.
     Button2->setFocusPolicy(Qt::NoFocus);
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.row);
 
     RadioButton1->setChecked(true);
     for (QWidget* w : std::initializer_list<QWidget*>{Edit1, Edit2, Edit3, ComboBox1, ComboBox2,
@@ -135,7 +129,6 @@ TForm_guanjianzi_xiugai::TForm_guanjianzi_xiugai(const std::string& keyword,
         w->installEventFilter(this);
     }
     connect(Button1, &QPushButton::clicked, this, &TForm_guanjianzi_xiugai::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     Edit1->setFocus();
     setFixedSize(sizeHint());
 }

@@ -1,7 +1,7 @@
 #include "app/jiedian.h"
 
+#include "app/dialog_buttons.h"
 #include "app/enter_as_tab.h"
-
 #include "app/geshi.h"
 #include "messages.h"
 
@@ -69,17 +69,10 @@ TForm_jiedian::TForm_jiedian(const formats::DefinitionForm& form, Prompter& prom
     }
     grid->addWidget(GroupBox1, 7, 0, 1, 2);
 
-    Button1 = new QPushButton(qs(msg::dialog_ok), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button2 = new QPushButton(qs(msg::dialog_cancel), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button1->setAutoDefault(false);
-    Button2->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    grid->addLayout(buttons, 8, 0, 1, 2);
+    const DialogButtons buttons = make_dialog_buttons(this);
+    Button1 = buttons.ok;
+    Button2 = buttons.cancel;
+    grid->addLayout(buttons.row, 8, 0, 1, 2);
 
     // Layout by format type.
     for (std::size_t i = 1; i < 6; ++i) {
@@ -101,7 +94,6 @@ TForm_jiedian::TForm_jiedian(const formats::DefinitionForm& form, Prompter& prom
         enter_as_tab({r});
     }
     connect(Button1, &QPushButton::clicked, this, &TForm_jiedian::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     (form.name_enabled ? Edit1 : Edit_jiedian[0])->setFocus();
 }
 

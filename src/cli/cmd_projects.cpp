@@ -6,7 +6,6 @@
 #include "projects/projects.h"
 #include "text/text.h"
 
-#include <charconv>
 #include <ostream>
 
 namespace lumacite::cli {
@@ -34,15 +33,6 @@ store::Workspace bind_project(Context& ctx, const std::string& number) {
     } catch (const store::WorkspaceError& e) {
         throw Failure(e.what());
     }
-}
-
-long long parse_xuhao(const std::string& text) {
-    long long v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || v < 1) {
-        throw UsageError("XUHAO must be a document number: " + text);
-    }
-    return v;
 }
 
 // An absolute path without a trailing separator (except for "/").
@@ -159,7 +149,7 @@ void doc_add_dir(Context& ctx, Args& args) {
 void doc_remove(Context& ctx, Args& args) {
     const bool yes = args.flag("--yes");
     const std::string number = args.positional("NUMBER");
-    const long long xuhao = parse_xuhao(args.positional("XUHAO"));
+    const long long xuhao = document_number(args.positional("XUHAO"));
     args.finish();
     store::Workspace ws = bind_project(ctx, number);
     const auto entry = ctx.catalogue().find_document(number, xuhao);
