@@ -8,6 +8,7 @@
 #include "messages.h"
 #include "text/text.h"
 
+#include <QApplication>
 #include <QCursor>
 
 #include <algorithm>
@@ -18,6 +19,15 @@ namespace {
 QString qs(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
+
+// The busy cursor while a pass over a large value table runs.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 } // namespace
 
@@ -86,6 +96,7 @@ void TForm_zhu::extract_job(TForm_zhuangtaitiao& dialog) {
 void TForm_zhu::open_values_query(const values::GridQuery& query, int row) {
     std::vector<values::GridRow> rows;
     if (store::Workspace* ws = project_workspace()) {
+        const WaitCursor busy;
         try {
             rows = values::grid_rows(*ws, query);
         } catch (const std::exception& e) {
@@ -250,6 +261,7 @@ void TForm_zhu::SpeedButton18Click() {
             }
             values::EditResult result;
             try {
+                const WaitCursor busy;
                 result = values::apply_operation(*ws, *zidian_query, zidian_rows, operation);
             } catch (const std::exception& e) {
                 prompter.refuse(e.what());
@@ -289,6 +301,7 @@ void TForm_zhu::SpeedButton17Click() {
             }
             if (store::Workspace* ws = project_workspace()) {
                 try {
+                    const WaitCursor busy;
                     values::remove_values(*ws, *zidian_query, zidian_rows, current, scope);
                 } catch (const std::exception& e) {
                     prompter.refuse(e.what());
