@@ -234,6 +234,10 @@ TEST_F(ValuesBrowser, ValueDialogRefusesThenChangesAndStandsOnTheChangedRow) {
         EXPECT_TRUE(d.RadioButton1->isChecked());
         EXPECT_EQ(d.Label_note->text(),
                   qs("注意：以上操作一旦“确定”执行，将不可逆转，不可恢复，可慎重选择！"));
+        EXPECT_EQ(d.RadioButton1->text(), qs("同值修改："));
+        EXPECT_EQ(d.CheckBox1->text(), qs("批量修改"));
+        EXPECT_EQ(d.RadioButton6->text(), qs("只保留“值”中从第"));
+        EXPECT_EQ(d.RadioButton2->text(), qs("将“值”中从"));
         EXPECT_EQ(d.Edit4->text(), qs("0"));
         EXPECT_EQ(d.ComboBox1->currentText(), qs("大写"));
         EXPECT_EQ(d.ComboBox2->currentText(), qs("字母"));
