@@ -3,7 +3,10 @@
 // the six value operations with their refusals, and value removal in its three scopes.
 //
 // Every change is one pass over the project's value table, whatever the number of rows
-// it touches; removal packs the table afterwards. Rows are identified by content (article
+// it touches; removal packs the table in the same pass. The passes are the value table's
+// own (store::Workspace::rewrite_values, store::Workspace::delete_values_and_pack) over
+// the rows of the stored keys a listed keyword stands for (below), so other cleaning of a
+// keyword's values builds on the same two. Rows are identified by content (article
 // number and value), never by record number, so a grid read a while ago still acts on the
 // rows it shows. Values are UTF-8; positions and widths count GB18030 bytes as stored.
 #pragma once
