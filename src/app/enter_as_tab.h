@@ -1,7 +1,7 @@
 // Enter as Tab: in the fields of a form, Enter (Return or the keypad's Enter) types
 // nothing and moves the focus exactly as Tab would; Shift+Enter moves it back as
-// Shift+Tab does. The main window's project and article-number fields and the format and
-// keyword dialogs use it.
+// Shift+Tab does. The main window's project and article-number fields and the format,
+// keyword and value dialogs use it.
 #pragma once
 
 #include <QWidget>

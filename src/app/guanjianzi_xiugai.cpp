@@ -1,6 +1,7 @@
 #include "app/guanjianzi_xiugai.h"
 
 #include "app/dialog_buttons.h"
+#include "app/enter_as_tab.h"
 #include "app/up_down.h"
 #include "messages.h"
 
@@ -128,6 +129,8 @@ TForm_guanjianzi_xiugai::TForm_guanjianzi_xiugai(const std::string& keyword,
                                                       Edit4, Edit5, Edit6, Edit7}) {
         w->installEventFilter(this);
     }
+    // Enter moves on from field to field and never confirms the change.
+    enter_as_tab({Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7});
     connect(Button1, &QPushButton::clicked, this, &TForm_guanjianzi_xiugai::Button1Click);
     Edit1->setFocus();
     setFixedSize(sizeHint());

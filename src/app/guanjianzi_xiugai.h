@@ -3,7 +3,8 @@
 // field of operations 2 to 6 selects that operation. "确定" hands the chosen operation to
 // the opener's command: a refusal is shown and keeps the dialog open with its input, an
 // idle operation keeps it open silently, anything else closes it. A single quote in the
-// new value or the replacement is refused when the field is left.
+// new value or the replacement is refused when the field is left. Enter in a field moves
+// on as Tab does.
 #pragma once
 
 #include "app/prompter.h"
