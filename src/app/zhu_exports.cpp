@@ -4,6 +4,7 @@
 // and are shown with the desktop's spreadsheet application; text files open in the
 // program's viewer.
 #include "analysis/analysis.h"
+#include "app/wait_cursor.h"
 #include "app/zhu.h"
 #include "export/exports.h"
 #include "messages.h"
@@ -11,7 +12,6 @@
 #include "text/text.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 
 #include <algorithm>
 #include <ctime>
@@ -27,15 +27,6 @@ std::tm local_now() {
     localtime_r(&now, &out);
     return out;
 }
-
-// The hourglass while a command works.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // The window takes no input while an export reads the project tables: a command started
 // meanwhile could change the rows being read.

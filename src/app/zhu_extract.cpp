@@ -3,12 +3,12 @@
 // zhu_documents.cpp.
 #include "app/guanjianzi_shanchu.h"
 #include "app/guanjianzi_xiugai.h"
+#include "app/wait_cursor.h"
 #include "app/zhu.h"
 #include "extract/extraction_run.h"
 #include "messages.h"
 #include "text/text.h"
 
-#include <QApplication>
 #include <QCursor>
 
 #include <algorithm>
@@ -19,15 +19,6 @@ namespace {
 QString qs(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
-
-// The busy cursor while a pass over a large value table runs.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
