@@ -58,42 +58,48 @@ void list_values(Context& ctx, Args& args) {
 
 // The one operation the options name.
 values::Operation operation(Args& args) {
-    std::vector<values::Operation> ops;
+    // The operations given; exactly one is needed.
+    std::optional<values::Operation> op;
+    int given = 0;
+    auto take = [&](values::Operation o) {
+        op.emplace(std::move(o));
+        ++given;
+    };
     const auto article = args.option("--article");
     const bool batch = args.flag("--batch");
     if (const auto set = args.option_values("--set", 2)) {
         if (!article) {
             throw UsageError("--set needs --article");
         }
-        ops.push_back(values::SetValue{*article, (*set)[0], (*set)[1], batch});
+        take(values::SetValue{*article, (*set)[0], (*set)[1], batch});
     } else if (article || batch) {
         throw UsageError("--article and --batch go with --set");
     }
     if (const auto cut = args.option_values("--cut", 2)) {
-        ops.push_back(values::CutBetween{(*cut)[0], (*cut)[1]});
+        take(values::CutBetween{(*cut)[0], (*cut)[1]});
     }
     if (const auto replace = args.option_values("--replace", 2)) {
-        ops.push_back(values::Replace{(*replace)[0], (*replace)[1]});
+        take(values::Replace{(*replace)[0], (*replace)[1]});
     }
     if (const auto kind = args.option("--case")) {
         if (*kind != "upper" && *kind != "lower") {
             throw UsageError("--case must be upper or lower");
         }
-        ops.push_back(values::ChangeCase{*kind == "upper"});
+        take(values::ChangeCase{*kind == "upper"});
     }
     if (const auto kind = args.option("--strip")) {
         if (*kind != "letters" && *kind != "digits") {
             throw UsageError("--strip must be letters or digits");
         }
-        ops.push_back(values::Strip{*kind == "letters"});
+        take(values::Strip{*kind == "letters"});
     }
     if (const auto keep = args.option_values("--keep", 2)) {
-        ops.push_back(values::KeepRange{(*keep)[0], (*keep)[1]});
+        take(values::KeepRange{(*keep)[0], (*keep)[1]});
     }
-    if (ops.size() != 1) {
+    if (given != 1) {
         throw UsageError("give one operation: --set, --cut, --replace, --case, --strip or --keep");
     }
-    return ops.front();
+    return *op;
 }
 
 void edit_values(Context& ctx, Args& args) {
