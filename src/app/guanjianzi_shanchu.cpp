@@ -69,8 +69,9 @@ values::RemovalScope TForm_guanjianzi_shanchu::scope() const {
 }
 
 void TForm_guanjianzi_shanchu::Button1Click() {
-    command_(scope());
-    accept();
+    if (command_(scope())) {
+        accept();
+    }
 }
 
 } // namespace lumacite::app

@@ -1,6 +1,8 @@
 // TForm_guanjianzi_shanchu, the removal dialog ("删除关键字段值"): the keyword, the current
 // row's value and the three scopes of removal. "确定" hands the chosen scope to the
-// opener's command and closes the dialog; "取消" closes it without change.
+// opener's command and closes the dialog when the command ran (it stays open when the
+// command could not start, e.g. while another program writes the project); "取消" closes
+// it without change.
 #pragma once
 
 #include "values/values.h"
@@ -18,7 +20,8 @@ namespace lumacite::app {
 class TForm_guanjianzi_shanchu : public QDialog {
     Q_OBJECT
 public:
-    using Command = std::function<void(values::RemovalScope scope)>;
+    // True when the removal ran.
+    using Command = std::function<bool(values::RemovalScope scope)>;
 
     TForm_guanjianzi_shanchu(const std::string& keyword, const std::string& value, Command command,
                              QWidget* parent = nullptr);

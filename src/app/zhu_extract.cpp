@@ -246,19 +246,27 @@ void TForm_zhu::SpeedButton18Click() {
     TForm_guanjianzi_xiugai dialog(
         zidian_query->keyword, current, prompter,
         [this](const values::Operation& operation) {
-            store::Workspace* ws = project_workspace();
-            if (ws == nullptr) {
-                return values::Check{};
+            values::Check check = values::check_operation(operation);
+            if (check.status != values::Check::Status::ready) {
+                return check;
             }
-            values::EditResult result;
-            try {
-                const WaitCursor busy;
-                result = values::apply_operation(*ws, *zidian_query, zidian_rows, operation);
-            } catch (const std::exception& e) {
-                prompter.refuse(e.what());
+            {
+                // The project's lock while the table is written, as for every writer; while
+                // another program writes, its message is shown and the dialog stays open.
+                std::optional<store::Workspace> ws = writable_workspace();
+                if (!ws) {
+                    return values::Check{values::Check::Status::idle, {}};
+                }
+                try {
+                    const WaitCursor busy;
+                    check =
+                        values::apply_operation(*ws, *zidian_query, zidian_rows, operation).check;
+                } catch (const std::exception& e) {
+                    prompter.refuse(e.what());
+                }
             }
-            if (result.check.status != values::Check::Status::ready) {
-                return result.check;
+            if (check.status != values::Check::Status::ready) {
+                return check;
             }
             // The grid runs its statement again; a changed value is shown on its row.
             open_values_query(*zidian_query);
@@ -270,7 +278,7 @@ void TForm_zhu::SpeedButton18Click() {
                     DBGrid6->scrollTo(DBGrid6->currentIndex());
                 }
             }
-            return result.check;
+            return check;
         },
         this);
     dialog.exec();
@@ -290,7 +298,13 @@ void TForm_zhu::SpeedButton17Click() {
             if (current > 0) {
                 above = zidian_rows[current - 1];
             }
-            if (store::Workspace* ws = project_workspace()) {
+            {
+                // The project's lock while the table is rewritten; while another program
+                // writes, its message is shown and the dialog stays open.
+                std::optional<store::Workspace> ws = writable_workspace();
+                if (!ws) {
+                    return false;
+                }
                 try {
                     const WaitCursor busy;
                     values::remove_values(*ws, *zidian_query, zidian_rows, current, scope);
@@ -307,6 +321,7 @@ void TForm_zhu::SpeedButton17Click() {
                     DBGrid6->scrollTo(DBGrid6->currentIndex());
                 }
             }
+            return true;
         },
         this);
     dialog.exec();

@@ -339,6 +339,37 @@ TEST_F(ValuesBrowser, RemovalKeepsTheGridOnTheRowAbove) {
     EXPECT_EQ(stored("T1"), V{"1|A3|期刊|Li"});
 }
 
+// While another program writes the project, 确定 of either dialog shows its message,
+// changes nothing and leaves the dialog open; the grid is still read meanwhile.
+TEST_F(ValuesBrowser, DialogsAreRefusedWhileAnotherProgramWritesTheProject) {
+    const V before = stored("T1");
+    store::Workspace other = store::Workspace::bind(home.path(), "T1");
+    choose("作者");
+    EXPECT_EQ(count(), "4");
+    set_row(1);
+    on_dialog<TForm_guanjianzi_xiugai>([](TForm_guanjianzi_xiugai& d) {
+        d.RadioButton4->setChecked(true);
+        d.Button1Click();
+        EXPECT_TRUE(d.isVisible());
+        d.reject();
+    });
+    w->SpeedButton18Click();
+    on_dialog<TForm_guanjianzi_shanchu>([](TForm_guanjianzi_shanchu& d) {
+        d.RadioButton2->setChecked(true);
+        d.Button1Click();
+        EXPECT_TRUE(d.isVisible());
+        d.reject();
+    });
+    w->SpeedButton17Click();
+    const std::string busy = "项目正被另一个程序使用，请待其完成后再试！\r";
+    EXPECT_EQ(prompter.texts(), (V{busy, busy}));
+    EXPECT_EQ(prompter.calls()[1].icon, Icon::error);
+    other.close();
+    EXPECT_EQ(stored("T1"), before);
+    EXPECT_EQ(grid(), (V{"A1|Li", "A1|Wang", "A2|张三", "A3|Li"}));
+    EXPECT_EQ(w->value_row(), 1);
+}
+
 TEST_F(ValuesBrowser, MergedHeadingsOfXmlAreChangedOnTheirStoredRows) {
     select_project("X1");
     choose(plus_all);
