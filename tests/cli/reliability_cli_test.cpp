@@ -52,6 +52,10 @@ TEST_F(ReliabilityCli, WhileAProgramWritesAProjectOtherWritersAreRefusedAndReade
     ASSERT_FALSE(stats_before.empty());
 
     const std::string busy = "项目正被另一个程序使用，请待其完成后再试！\n";
+    // The first row of the values grid, "article\tvalue".
+    const std::string first_row = values_before.substr(0, values_before.find('\n'));
+    const std::string article = first_row.substr(0, first_row.find('\t'));
+    const std::string value = first_row.substr(first_row.find('\t') + 1);
     {
         // This test writes the project now, as a window or another command line would.
         store::Workspace writer = store::Workspace::bind(home, "W1");
@@ -59,6 +63,9 @@ TEST_F(ReliabilityCli, WhileAProgramWritesAProjectOtherWritersAreRefusedAndReade
                  {"extract", "W1", "2"},
                  {"extract", "W1", "1", "--yes"},
                  {"stats", "W1", "作者", "--yes"},
+                 {"edit", "W1", "1", "作者", "--case", "upper"},
+                 {"remove", "W1", "1", "作者", "--article", article, "--value", value, "--scope",
+                  "same", "--yes"},
                  {"doc", "remove", "W1", "1", "--yes"},
                  {"doc", "add", "W1", (dir / "b.txt").string(), "--yes"},
                  {"project", "delete", "W1", "--yes"}}) {
