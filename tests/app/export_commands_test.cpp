@@ -1,5 +1,6 @@
 // The exports of the main window: the statistics workbook with its question and threshold,
-// and the article report of a statistics row, a co-occurrence cell and the article basket.
+// the value export of the values browser's keyword, and the article report of a statistics row, a
+// co-occurrence cell and the article basket.
 #include "app/scripted_prompter.h"
 #include "app/zhu.h"
 #include "store/catalogue.h"
@@ -32,7 +33,12 @@ protected:
     void SetUp() override {
         const auto seed = fs::path(LUMACITE_SOURCE_DIR) / "assets" / "formats.tsv";
         store::build_catalogue(seed, home / store::catalogue_file_name);
-        store::Catalogue::open(home / store::catalogue_file_name).add_project({"T1", "WOS", ""});
+        {
+            auto catalogue = store::Catalogue::open(home / store::catalogue_file_name);
+            catalogue.add_project({"T1", "WOS", ""});
+            catalogue.add_document({"T1", 1, "a.txt", ""});
+            catalogue.add_document({"T1", 2, "b.txt", ""});
+        }
         {
             auto ws = store::Workspace::bind(home.path(), "T1");
             for (const auto& [a, k, v] :
@@ -217,6 +223,39 @@ TEST_F(ExportCommands, ArticlesOfACooccurrenceCellAfterTheQuestion) {
     ASSERT_EQ(sheets[0].row_count(), 4u);
     EXPECT_EQ(sheets[0].text(4, 2), "A3");
     EXPECT_EQ(sheets[0].text(4, 4), "李四");
+}
+
+TEST_F(ExportCommands, ValueExportOfTheBrowsersKeywordFromEveryDocument) {
+    {
+        auto ws = store::Workspace::bind(home.path(), "T1");
+        ws.append_value(2, "B7", "作者", "张三");
+        ws.close();
+    }
+    window->MenuItem7Click(); // no keyword chosen: nothing
+    window->MenuItem8Click();
+    EXPECT_TRUE(prompter.calls().empty());
+    const int i = window->ComboBox1->findText(qs("作者"));
+    ASSERT_GE(i, 0);
+    window->ComboBox1->setCurrentIndex(i);
+    window->ComboBox1Change(i);
+    ASSERT_GT(window->DBGrid6_model->rowCount(), 0);
+
+    window->MenuItem7Click();
+    const auto text_file = home / "关键字“作者”值.txt";
+    ASSERT_EQ(prompter.calls().size(), 1u);
+    EXPECT_EQ(prompter.calls()[0].kind, Kind::text_file);
+    EXPECT_EQ(prompter.calls()[0].text, text_file.string());
+    // Document 2's value too, although the grid shows document 1.
+    EXPECT_EQ(text::gb18030_to_utf8(read_file(text_file)),
+              "Li\r\nWang\r\nLi\r\nLi\r\nZhang\r\nWang\r\n张三\r\n");
+
+    window->MenuItem8Click();
+    ASSERT_EQ(exported().size(), 1u);
+    EXPECT_TRUE(exported()[0].filename().string().starts_with("值_作者_"));
+    const auto sheets = read_xlsx(exported()[0]);
+    ASSERT_EQ(sheets.size(), 1u);
+    ASSERT_EQ(sheets[0].row_count(), 8u);
+    EXPECT_EQ(sheets[0].row_texts(8), (Texts{"7", "B7", "作者", "张三"}));
 }
 
 TEST_F(ExportCommands, ArticlesOfTheBasketInBasketOrder) {
