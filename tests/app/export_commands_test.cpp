@@ -1,6 +1,6 @@
 // The exports of the main window: the statistics workbook with its question and threshold,
-// the value export of the values browser's keyword, and the article report of a statistics row, a
-// co-occurrence cell and the article basket.
+// the value export of the browser's keyword, and the article report of a statistics row,
+// a co-occurrence cell and the article basket.
 #include "app/scripted_prompter.h"
 #include "app/zhu.h"
 #include "store/catalogue.h"
