@@ -180,6 +180,13 @@ TEST_F(ReliabilityCli, AMissingCatalogueIsNamedAndOldTablesAreNotTakenOverUnaske
                      "是否在此项目中沿用这些数据？\n");
     EXPECT_EQ(run({"projects"}).out, "");
     EXPECT_EQ(run({"project", "add", "A1", "--format", "WOS", "--yes"}).exit_code, 0);
+    // The values are there; the values grid lists them once their document is registered
+    // again, its copy and values kept.
+    EXPECT_EQ(rows_of("A1", 1), 2u * 8);
+    EXPECT_EQ(run({"values", "A1", "1", "年代"}).err, "没有这个文档：1\n");
+    const CliResult again =
+        run({"doc", "add", "A1", (dir / "a.txt").string(), "--yes", "--keep-values"});
+    EXPECT_EQ(again.exit_code, 0) << again.err;
     EXPECT_EQ(run({"values", "A1", "1", "年代"}).out, "0000000001\t1990\n0000000002\t1991\n");
 }
 
