@@ -470,6 +470,39 @@ Workspace::delete_values_and_pack(const ValueFilter& filter,
     return removed;
 }
 
+Workspace::RewriteCounts
+Workspace::rewrite_values_and_pack(const ValueFilter& filter,
+                                   const std::function<RowChange(const ValueRow&)>& change) {
+    const Probe p = make_probe(filter);
+    const DbaseLayout& layout = zidian_.layout();
+    const std::uint32_t before = zidian_.record_count();
+    RewriteCounts counts;
+    DbaseTable packed = zidian_.begin_rewrite([&](DbaseRecordEdit& r) {
+        if (!p.matches(r)) {
+            return true;
+        }
+        const RowChange c = change(value_row(r));
+        if (c.remove) {
+            ++counts.removed;
+            return false;
+        }
+        if (c.zhi) {
+            const std::string stored = layout.encode_text(z::zhi, *c.zhi);
+            if (stored != r.raw(z::zhi)) {
+                r.set_raw(z::zhi, stored);
+                ++counts.changed;
+            }
+        }
+        return true;
+    });
+    if (counts.changed == 0 && packed.record_count() == before) {
+        zidian_.abandon(std::move(packed));
+    } else {
+        zidian_.install(std::move(packed));
+    }
+    return counts;
+}
+
 std::uint64_t Workspace::pack_values() {
     return zidian_.pack();
 }

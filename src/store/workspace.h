@@ -241,6 +241,23 @@ public:
     // Returns the rows `remove` took.
     std::uint64_t delete_values_and_pack(const ValueFilter& filter,
                                          const std::function<bool(const ValueRow&)>& remove);
+    // What a change of many rows does to one row: leave it (no value, not removed), give it
+    // a new value, or remove it.
+    struct RowChange {
+        std::optional<std::string> zhi;
+        bool remove = false;
+    };
+    struct RewriteCounts {
+        std::uint64_t changed = 0; // rows whose stored value changed
+        std::uint64_t removed = 0;
+    };
+    // One pass over the rows matching the filter, in table order, that both rewrites and
+    // removes rows and packs zidian: `change` gets each row and says what becomes of it. The
+    // result is written as a new table file renamed over the old one, so a kill leaves the
+    // old table or the new one; rows marked deleted before go as well. The table stays as it
+    // was when nothing changes.
+    RewriteCounts rewrite_values_and_pack(const ValueFilter& filter,
+                                          const std::function<RowChange(const ValueRow&)>& change);
     // Pack zidian: removes rows marked deleted. Returns the rows removed.
     std::uint64_t pack_values();
     // Rows in zidian, rows marked deleted included (until a pack).
