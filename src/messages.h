@@ -363,4 +363,62 @@ inline constexpr const char* remove_question_1 = "确认删除关键字段值“
 inline constexpr const char* remove_question_2 = "”（";
 inline constexpr const char* remove_question_3 = "）吗？";
 
+// ---- Thesaurus files and similar values ---------------------------------------------------
+inline constexpr const char* thesaurus_button = "词表清洗";
+inline constexpr const char* similar_button = "相似值";
+// A thesaurus file's faults: the heading, then one line each: prefix + line + infix + fault.
+inline constexpr const char* thesaurus_faults =
+    "词表文件有误，未做任何修改。请改正以下各行后再试：";
+inline constexpr const char* thesaurus_fault_line_1 = "第";
+inline constexpr const char* thesaurus_fault_line_2 = "行：";
+inline constexpr const char* thesaurus_empty_file = "文件为空，缺少表头“label<制表符>replace by”";
+inline constexpr const char* thesaurus_bad_header =
+    "表头应为“label”和“replace by”两列，以制表符分隔";
+inline constexpr const char* thesaurus_no_tab =
+    "缺少制表符：每行应为“label”和“replace by”两列，以制表符分隔";
+inline constexpr const char* thesaurus_extra_column = "多于两列：一行只能有一个制表符";
+inline constexpr const char* thesaurus_empty_label = "“label”一列为空";
+// prefix + earlier line + suffix
+inline constexpr const char* thesaurus_conflict_1 = "与第";
+inline constexpr const char* thesaurus_conflict_2 = "行的“label”相同，“replace by”却不同";
+inline constexpr const char* thesaurus_no_entries = "词表中没有任何条目";
+inline constexpr const char* thesaurus_cannot_read = "无法读取词表文件：";  // + file
+inline constexpr const char* thesaurus_cannot_write = "无法写入词表文件："; // + file
+// The confirmation before a thesaurus changes a keyword's values: 1 + changed + 2 + removed
+// + 3.
+inline constexpr const char* thesaurus_question_1 = "将按词表修改关键字段值";
+inline constexpr const char* thesaurus_question_2 = "行，删除";
+inline constexpr const char* thesaurus_question_3 =
+    "行。此操作一旦执行，将不可逆转，不可恢复！是否继续？";
+inline constexpr const char* thesaurus_nothing =
+    "词表中的“label”在当前关键字段中没有匹配的值，无需修改！";
+// The thesaurus dialog.
+inline constexpr const char* thesaurus_dialog_caption = "词表清洗";
+inline constexpr const char* thesaurus_choose_file = "选择词表...";
+inline constexpr const char* thesaurus_file_filter = "词表文件 (*.txt *.tsv);;所有文件 (*)";
+inline constexpr const char* thesaurus_fold = "不区分英文字母大小写及首尾空格";
+inline constexpr const char* thesaurus_scope_all = "全部文档";
+inline constexpr const char* thesaurus_scope_document = "仅当前文档";
+inline constexpr const char* thesaurus_preview_button = "预览";
+inline constexpr const char* thesaurus_apply_button = "执行";
+inline constexpr const char* thesaurus_preview_headings[4] = {"原值", "新值", "行数", "词表行"};
+inline constexpr const char* thesaurus_removed = "（删除）";
+inline constexpr const char* thesaurus_summary_1 = "共修改"; // + changed + 2 + removed + 3
+inline constexpr const char* thesaurus_summary_2 = "行，删除";
+inline constexpr const char* thesaurus_summary_3 = "行。";
+inline constexpr const char* thesaurus_progress = "按词表修改关键字段值......";
+inline constexpr const char* thesaurus_preview_progress = "预览词表修改......";
+// The similar-values dialog.
+inline constexpr const char* similar_dialog_caption = "相似值";
+inline constexpr const char* similar_authors = "按姓名缩写归组（作者）";
+inline constexpr const char* similar_headings[4] = {"组 / 值", "次数", "相似", "合并为"};
+inline constexpr const char* similar_same = "写法相同";
+inline constexpr const char* similar_initials = "缩写相容";
+inline constexpr const char* similar_apply_button = "合并所选";
+inline constexpr const char* similar_save_button = "另存为词表...";
+inline constexpr const char* similar_count_suffix = " 组"; // after the number of groups
+inline constexpr const char* similar_none = "当前关键字段中没有相似的值。";
+inline constexpr const char* similar_nothing_ticked = "请勾选要合并的组及其中的值！";
+inline constexpr const char* similar_progress = "查找相似值......";
+
 } // namespace lumacite::msg
