@@ -300,6 +300,13 @@ std::vector<SimilarGroup> similar_groups(std::span<const ValueCount> values, boo
         }
     }
 
+    // Each group with its total count and the stored bytes of its proposed form, the keys of
+    // the order of the groups.
+    struct Ranked {
+        std::uint64_t total = 0;
+        std::string key;
+        SimilarGroup group;
+    };
     std::vector<std::string> order_keys(values.size());
     auto group_of = [&](Likeness likeness, const std::vector<std::size_t>& members) {
         std::vector<std::size_t> sorted = members;
@@ -307,45 +314,39 @@ std::vector<SimilarGroup> similar_groups(std::span<const ValueCount> values, boo
             order_keys[i] = text::utf8_to_gb18030(values[i].zhi);
         }
         std::sort(sorted.begin(), sorted.end(), ByCount{values, order_keys});
-        SimilarGroup g;
-        g.likeness = likeness;
+        Ranked r;
+        r.key = order_keys[sorted.front()];
+        r.group.likeness = likeness;
         for (const std::size_t i : sorted) {
-            g.members.push_back(values[i]);
+            r.total += values[i].cishu;
+            r.group.members.push_back(values[i]);
         }
-        return g;
+        return r;
     };
-    std::vector<SimilarGroup> groups;
+    std::vector<Ranked> ranked;
     for (std::size_t u = 0; u < units.size(); ++u) {
         if (units[u].size() > 1 && joined_to[u] == SIZE_MAX) {
-            groups.push_back(group_of(Likeness::same, units[u]));
+            ranked.push_back(group_of(Likeness::same, units[u]));
         }
     }
-    const std::size_t same_groups = groups.size();
+    const auto same_groups = static_cast<long>(ranked.size());
     for (const auto& us : weak) {
         std::vector<std::size_t> members;
         for (const std::size_t u : us) {
             members.insert(members.end(), units[u].begin(), units[u].end());
         }
-        groups.push_back(group_of(Likeness::initials, members));
+        ranked.push_back(group_of(Likeness::initials, members));
     }
-
-    auto total = [](const SimilarGroup& g) {
-        std::uint64_t n = 0;
-        for (const auto& m : g.members) {
-            n += m.cishu;
-        }
-        return n;
+    auto order = [](const Ranked& a, const Ranked& b) {
+        return a.total != b.total ? a.total > b.total : a.key < b.key;
     };
-    auto order = [&](const SimilarGroup& a, const SimilarGroup& b) {
-        const auto ta = total(a);
-        const auto tb = total(b);
-        if (ta != tb) {
-            return ta > tb;
-        }
-        return text::text_less(a.members.front().zhi, b.members.front().zhi);
-    };
-    std::sort(groups.begin(), groups.begin() + static_cast<long>(same_groups), order);
-    std::sort(groups.begin() + static_cast<long>(same_groups), groups.end(), order);
+    std::sort(ranked.begin(), ranked.begin() + same_groups, order);
+    std::sort(ranked.begin() + same_groups, ranked.end(), order);
+    std::vector<SimilarGroup> groups;
+    groups.reserve(ranked.size());
+    for (auto& r : ranked) {
+        groups.push_back(std::move(r.group));
+    }
     return groups;
 }
 
