@@ -445,8 +445,13 @@ QWidget* TForm_zhu::build_extract_page() {
     SpeedButton17 = make_button(Panel_values, "SpeedButton17", "摘除");
     SpeedButton18 = make_button(Panel_values, "SpeedButton18", "修改");
     SpeedButton19 = make_button(Panel_values, "SpeedButton19", "全部导出");
+    SpeedButton_thesaurus =
+        make_button(Panel_values, "SpeedButton_thesaurus", msg::thesaurus_button);
+    SpeedButton_similar = make_button(Panel_values, "SpeedButton_similar", msg::similar_button);
     Panel_values_buttons->addWidget(SpeedButton17);
     Panel_values_buttons->addWidget(SpeedButton18);
+    Panel_values_buttons->addWidget(SpeedButton_thesaurus);
+    Panel_values_buttons->addWidget(SpeedButton_similar);
     Panel_values_buttons->addWidget(SpeedButton19);
     side->addLayout(Panel_values_buttons);
     side->addSpacing(12);
@@ -695,6 +700,9 @@ void TForm_zhu::connect_handlers() {
     connect(ListBox2, &QListWidget::itemDoubleClicked, this, [this] { ListBox2DblClick(); });
     connect(SpeedButton17, &QToolButton::clicked, this, &TForm_zhu::SpeedButton17Click);
     connect(SpeedButton18, &QToolButton::clicked, this, &TForm_zhu::SpeedButton18Click);
+    connect(SpeedButton_thesaurus, &QToolButton::clicked, this,
+            &TForm_zhu::SpeedButton_thesaurusClick);
+    connect(SpeedButton_similar, &QToolButton::clicked, this, &TForm_zhu::SpeedButton_similarClick);
     connect(SpeedButton19, &QToolButton::clicked, this, &TForm_zhu::SpeedButton19Click);
     connect(SpeedButton23, &QToolButton::clicked, this, &TForm_zhu::SpeedButton23Click);
     connect(MenuItem4, &QAction::triggered, this, &TForm_zhu::MenuItem4Click);

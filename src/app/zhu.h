@@ -7,6 +7,7 @@
 // file of their own: zhu_admin.cpp (formats and keyword definitions), zhu_projects.cpp
 // (projects), zhu_documents.cpp (document list), zhu_extract.cpp (extraction, values
 // browser, article basket), zhu_stats.cpp (statistics), zhu_matrix.cpp (matrices),
+// zhu_cleaning.cpp (the thesaurus and similar-values dialogs of page 提取),
 // zhu_network.cpp (the network map of the matrix page), zhu_exports.cpp (the workbook, value
 // and article exports). Every button, list and menu item is connected to its handler by the
 // constructor.
@@ -17,6 +18,7 @@
 #include "app/network_map_view.h"
 #include "app/prompter.h"
 #include "app/table_model.h"
+#include "app/thesaurus_dialog.h"
 #include "app/up_down.h"
 #include "app/zhuangtaitiao.h"
 #include "network/network.h"
@@ -224,14 +226,16 @@ public:
     QToolButton* SpeedButton17;        // 摘除
     QToolButton* SpeedButton18;        // 修改
     QToolButton* SpeedButton19;        // 全部导出 (pops up PopupMenu4)
-    QToolButton* SpeedButton23;        // 导出 (pops up PopupMenu3)
-    QListWidget* ListBox2;             // article basket
-    QMenu* PopupMenu3;                 // article information export of the basket
-    QAction* MenuItem4;                // 导出至txt文本
-    QAction* MenuItem6;                // 导出至excel
-    QMenu* PopupMenu4;                 // export of all values of the keyword
-    QAction* MenuItem7;                // 导出至txt文本
-    QAction* MenuItem8;                // 导出至excel
+    QToolButton* SpeedButton_thesaurus; // 词表清洗 (the thesaurus dialog)
+    QToolButton* SpeedButton_similar;   // 相似值 (the similar-values dialog)
+    QToolButton* SpeedButton23;         // 导出 (pops up PopupMenu3)
+    QListWidget* ListBox2;              // article basket
+    QMenu* PopupMenu3;                  // article information export of the basket
+    QAction* MenuItem4;                 // 导出至txt文本
+    QAction* MenuItem6;                 // 导出至excel
+    QMenu* PopupMenu4;                  // export of all values of the keyword
+    QAction* MenuItem7;                 // 导出至txt文本
+    QAction* MenuItem8;                 // 导出至excel
 
     // ---- Page 3 统计 ---------------------------------------------------------------------
     QComboBox* ComboBox3;       // "·关键字："
@@ -321,6 +325,9 @@ public slots:
     void SpeedButton18Click();
     void SpeedButton19Click();
     void SpeedButton23Click();
+    // ---- Cleaning at scale (zhu_cleaning.cpp) ----
+    void SpeedButton_thesaurusClick();
+    void SpeedButton_similarClick();
     void MenuItem4Click();
     void MenuItem6Click();
     void MenuItem7Click();
@@ -372,6 +379,14 @@ private:
     std::optional<std::string> generation_keyword();
     // Shows the document list again with entry `xuhao` selected, after a registration.
     void show_registered_document(long long xuhao);
+
+    // The command of the cleaning dialogs (zhu_cleaning.cpp): previews or applies a
+    // thesaurus on `keyword` of the selected project, then shows the values grid again.
+    ThesaurusCommand thesaurus_command(const std::string& keyword);
+    // Runs a pass over the value table under the busy cursor, in the caller-driven job
+    // dialog with `title` when the table is large.
+    void with_table_progress(const std::string& title, std::uint32_t rows,
+                             const std::function<void(Progress&)>& work);
 
     // Exports (zhu_exports.cpp). Runs a step; a failure is shown and gives false.
     bool attempt(const std::function<void()>& step);
