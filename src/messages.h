@@ -394,6 +394,9 @@ inline constexpr const char* thesaurus_nothing =
     "词表中的“label”在当前关键字段中没有匹配的值，无需修改！";
 // The thesaurus dialog.
 inline constexpr const char* thesaurus_dialog_caption = "词表清洗";
+// Both cleaning dialogs: the change cannot be undone.
+inline constexpr const char* cleaning_note =
+    "注意：以上修改一旦执行，将不可逆转，不可恢复，可慎重选择！";
 inline constexpr const char* thesaurus_choose_file = "选择词表...";
 inline constexpr const char* thesaurus_file_filter = "词表文件 (*.txt *.tsv);;所有文件 (*)";
 inline constexpr const char* thesaurus_fold = "不区分英文字母大小写及首尾空格";

@@ -62,7 +62,7 @@ SimilarValuesDialog::SimilarValuesDialog(const std::string& keyword, bool author
     Label_summary = new QLabel(this);
     Label_summary->setObjectName(QStringLiteral("Label_summary"));
     layout->addWidget(Label_summary);
-    Label_note = new QLabel(qs(msg::value_dialog_note), this);
+    Label_note = new QLabel(qs(msg::cleaning_note), this);
     Label_note->setObjectName(QStringLiteral("Label_note"));
     Label_note->setStyleSheet(QStringLiteral("color: #b00000;"));
     layout->addWidget(Label_note);

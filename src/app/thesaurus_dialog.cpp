@@ -79,9 +79,9 @@ ThesaurusDialog::ThesaurusDialog(const std::string& keyword, std::optional<long 
     layout->addLayout(options);
 
     model_ = new TableModel(
-        {{qs(msg::thesaurus_preview_headings[0]), 220},
-         {qs(msg::thesaurus_preview_headings[1]), 220},
-         {qs(msg::thesaurus_preview_headings[2]), 70, Qt::AlignRight | Qt::AlignVCenter},
+        {{qs(msg::thesaurus_preview_headings[0]), 210},
+         {qs(msg::thesaurus_preview_headings[1]), 210},
+         {qs(msg::thesaurus_preview_headings[2]), 60, Qt::AlignRight | Qt::AlignVCenter},
          {qs(msg::thesaurus_preview_headings[3]), 0, Qt::AlignRight | Qt::AlignVCenter}},
         this);
     Grid_preview = new QTableView(this);
@@ -96,7 +96,7 @@ ThesaurusDialog::ThesaurusDialog(const std::string& keyword, std::optional<long 
     Label_summary = new QLabel(this);
     Label_summary->setObjectName(QStringLiteral("Label_summary"));
     layout->addWidget(Label_summary);
-    Label_note = new QLabel(qs(msg::value_dialog_note), this);
+    Label_note = new QLabel(qs(msg::cleaning_note), this);
     Label_note->setObjectName(QStringLiteral("Label_note"));
     Label_note->setStyleSheet(QStringLiteral("color: #b00000;"));
     layout->addWidget(Label_note);

@@ -98,7 +98,7 @@ TEST_F(CleaningDialogs, ThesaurusPreviewConfirmApply) {
         seen = true;
         EXPECT_EQ(d.Label_keyword->text(), qs("关键字段：作者"));
         EXPECT_EQ(d.Label_note->text(),
-                  qs("注意：以上操作一旦“确定”执行，将不可逆转，不可恢复，可慎重选择！"));
+                  qs("注意：以上修改一旦执行，将不可逆转，不可恢复，可慎重选择！"));
         QAbstractItemModelTester tester(d.Grid_preview->model(),
                                         QAbstractItemModelTester::FailureReportingMode::Fatal);
         d.Edit_file->setText(QString::fromStdString(bad));
