@@ -59,32 +59,18 @@ SimilarValuesDialog::SimilarValuesDialog(const std::string& keyword, bool author
                 }
             });
 
-    Label_summary = new QLabel(this);
-    Label_summary->setObjectName(QStringLiteral("Label_summary"));
-    layout->addWidget(Label_summary);
-    Label_note = new QLabel(qs(msg::cleaning_note), this);
-    Label_note->setObjectName(QStringLiteral("Label_note"));
-    Label_note->setStyleSheet(QStringLiteral("color: #b00000;"));
-    layout->addWidget(Label_note);
-
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    Button_apply = new QPushButton(qs(msg::similar_apply_button), this);
-    Button_apply->setObjectName(QStringLiteral("Button_apply"));
-    Button_save = new QPushButton(qs(msg::similar_save_button), this);
-    Button_save->setObjectName(QStringLiteral("Button_save"));
-    Button_close = new QPushButton(qs(msg::dialog_cancel), this);
-    Button_close->setObjectName(QStringLiteral("Button_close"));
-    for (auto* b : {Button_apply, Button_save, Button_close}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
-    layout->addLayout(buttons);
+    const CleaningFoot foot = add_cleaning_foot(
+        this, layout,
+        {{"Button_apply", msg::similar_apply_button}, {"Button_save", msg::similar_save_button}});
+    Label_summary = foot.summary;
+    Label_note = foot.note;
+    Button_apply = foot.buttons[0];
+    Button_save = foot.buttons[1];
+    Button_close = foot.buttons[2];
 
     connect(Check_authors, &QCheckBox::toggled, this, [this] { show_groups(); });
     connect(Button_apply, &QPushButton::clicked, this, &SimilarValuesDialog::applyClick);
     connect(Button_save, &QPushButton::clicked, this, &SimilarValuesDialog::saveClick);
-    connect(Button_close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void SimilarValuesDialog::fill() {

@@ -37,6 +37,33 @@ std::optional<values::ThesaurusOutcome> confirm_and_apply(const values::Thesauru
     return applied;
 }
 
+CleaningFoot add_cleaning_foot(QDialog* dialog, QVBoxLayout* layout,
+                               std::initializer_list<std::pair<const char*, const char*>> buttons) {
+    CleaningFoot foot{new QLabel(dialog), new QLabel(qs(msg::cleaning_note), dialog), {}};
+    foot.summary->setObjectName(QStringLiteral("Label_summary"));
+    foot.note->setObjectName(QStringLiteral("Label_note"));
+    foot.note->setStyleSheet(QStringLiteral("color: #b00000;"));
+    layout->addWidget(foot.summary);
+    layout->addWidget(foot.note);
+    auto* row = new QHBoxLayout();
+    row->addStretch(1);
+    auto add = [&](const char* name, const char* caption) {
+        auto* b = new QPushButton(qs(caption), dialog);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        row->addWidget(b);
+        foot.buttons.push_back(b);
+        return b;
+    };
+    for (const auto& [name, caption] : buttons) {
+        add(name, caption);
+    }
+    QObject::connect(add("Button_close", msg::dialog_cancel), &QPushButton::clicked, dialog,
+                     &QDialog::reject);
+    layout->addLayout(row);
+    return foot;
+}
+
 ThesaurusDialog::ThesaurusDialog(const std::string& keyword, std::optional<long long> xuhao,
                                  Prompter& prompter, ThesaurusCommand command, QWidget* parent)
     : QDialog(parent), prompter_(prompter), command_(std::move(command)), xuhao_(xuhao) {
@@ -93,31 +120,17 @@ ThesaurusDialog::ThesaurusDialog(const std::string& keyword, std::optional<long 
     Grid_preview->setMinimumSize(600, 280);
     layout->addWidget(Grid_preview, 1);
 
-    Label_summary = new QLabel(this);
-    Label_summary->setObjectName(QStringLiteral("Label_summary"));
-    layout->addWidget(Label_summary);
-    Label_note = new QLabel(qs(msg::cleaning_note), this);
-    Label_note->setObjectName(QStringLiteral("Label_note"));
-    Label_note->setStyleSheet(QStringLiteral("color: #b00000;"));
-    layout->addWidget(Label_note);
-
-    auto* buttons = new QHBoxLayout();
-    buttons->addStretch(1);
-    Button_apply = new QPushButton(qs(msg::thesaurus_apply_button), this);
-    Button_apply->setObjectName(QStringLiteral("Button_apply"));
+    const CleaningFoot foot =
+        add_cleaning_foot(this, layout, {{"Button_apply", msg::thesaurus_apply_button}});
+    Label_summary = foot.summary;
+    Label_note = foot.note;
+    Button_apply = foot.buttons[0];
+    Button_close = foot.buttons[1];
     Button_apply->setEnabled(false);
-    Button_apply->setAutoDefault(false);
-    Button_close = new QPushButton(qs(msg::dialog_cancel), this);
-    Button_close->setObjectName(QStringLiteral("Button_close"));
-    Button_close->setAutoDefault(false);
-    buttons->addWidget(Button_apply);
-    buttons->addWidget(Button_close);
-    layout->addLayout(buttons);
 
     connect(Button_choose, &QPushButton::clicked, this, &ThesaurusDialog::chooseClick);
     connect(Button_preview, &QPushButton::clicked, this, &ThesaurusDialog::previewClick);
     connect(Button_apply, &QPushButton::clicked, this, &ThesaurusDialog::applyClick);
-    connect(Button_close, &QPushButton::clicked, this, &QDialog::reject);
     // A preview no longer says what would happen once a choice changes.
     connect(Edit_file, &QLineEdit::textChanged, this, [this] { clear_preview(); });
     connect(Radio_all, &QRadioButton::toggled, this, [this] { clear_preview(); });

@@ -17,10 +17,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QVBoxLayout>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace lumacite::app {
 
@@ -35,6 +39,17 @@ std::optional<values::ThesaurusOutcome> confirm_and_apply(const values::Thesauru
                                                           std::optional<long long> xuhao,
                                                           Prompter& prompter,
                                                           const ThesaurusCommand& command);
+
+// The foot both cleaning dialogs share: the summary line, the note that the change cannot be
+// undone, and a right-aligned row of the given buttons (object name, caption) followed by
+// "取消" ("Button_close"), which rejects the dialog. No button is a default button.
+struct CleaningFoot {
+    QLabel* summary;                   // "Label_summary"
+    QLabel* note;                      // "Label_note"
+    std::vector<QPushButton*> buttons; // as given, then "取消"
+};
+CleaningFoot add_cleaning_foot(QDialog* dialog, QVBoxLayout* layout,
+                               std::initializer_list<std::pair<const char*, const char*>> buttons);
 
 class ThesaurusDialog : public QDialog {
     Q_OBJECT

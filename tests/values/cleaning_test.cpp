@@ -4,6 +4,7 @@
 #include "store/workspace.h"
 #include "support/temp_dir.h"
 #include "text/text.h"
+#include "value_table.h"
 #include "values/cleaning.h"
 
 #include <gtest/gtest.h>
@@ -88,29 +89,10 @@ TEST(ParseThesaurus, MergedValuesRoundTripThroughAFile) {
 
 // ---- Applying a thesaurus -----------------------------------------------------------------
 
-struct Stored {
-    long long xuhao;
-    std::string wenzhangha, guanjianzi, zhi;
-    bool operator==(const Stored&) const = default;
-};
+using lumacite::testing::Stored;
 
-class ThesaurusOnTable : public ::testing::Test {
+class ThesaurusOnTable : public lumacite::testing::ValueTable {
 protected:
-    void SetUp() override { ws.emplace(store::Workspace::bind(home.path(), "P1")); }
-
-    void add(const std::vector<Stored>& rows) {
-        for (const auto& r : rows) {
-            ws->append_value(r.xuhao, r.wenzhangha, r.guanjianzi, r.zhi);
-        }
-        ws->flush();
-    }
-    std::vector<Stored> table() {
-        std::vector<Stored> out;
-        for (const auto& r : ws->select_values({})) {
-            out.push_back({r.xuhao, r.wenzhangha, r.guanjianzi, r.zhi});
-        }
-        return out;
-    }
     // Previews, applies and checks that the preview said what was done.
     ThesaurusOutcome run(const std::string& file, const ThesaurusScope& scope, bool fold = false) {
         const Thesaurus t = parse_thesaurus(file, fold);
@@ -121,9 +103,6 @@ protected:
         EXPECT_EQ(preview, applied);
         return applied;
     }
-
-    TempDir home;
-    std::optional<store::Workspace> ws;
 };
 
 TEST_F(ThesaurusOnTable, RemovalChainAndUnmatchedLabelInOnePass) {

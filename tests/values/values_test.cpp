@@ -3,6 +3,7 @@
 #include "messages.h"
 #include "store/workspace.h"
 #include "support/temp_dir.h"
+#include "value_table.h"
 #include "values/values.h"
 
 #include <gtest/gtest.h>
@@ -127,29 +128,10 @@ TEST(ValueSteps, StatementsOfOneArticleChainInGridOrder) {
 
 // ---- On a workspace -----------------------------------------------------------------------
 
-struct Stored {
-    long long xuhao;
-    std::string wenzhangha, guanjianzi, zhi;
-    bool operator==(const Stored&) const = default;
-};
+using lumacite::testing::Stored;
 
-class ValuesOnTable : public ::testing::Test {
+class ValuesOnTable : public lumacite::testing::ValueTable {
 protected:
-    void SetUp() override { ws.emplace(store::Workspace::bind(home.path(), "P1")); }
-
-    void add(const std::vector<Stored>& rows) {
-        for (const auto& r : rows) {
-            ws->append_value(r.xuhao, r.wenzhangha, r.guanjianzi, r.zhi);
-        }
-        ws->flush();
-    }
-    std::vector<Stored> table() {
-        std::vector<Stored> out;
-        for (const auto& r : ws->select_values({})) {
-            out.push_back({r.xuhao, r.wenzhangha, r.guanjianzi, r.zhi});
-        }
-        return out;
-    }
     GridQuery query(const std::string& keyword, long long xuhao = 1,
                     const std::string& type = "<txt>") {
         return {"P1", xuhao, keyword, type, std::nullopt, Sort::none};
@@ -165,9 +147,6 @@ protected:
         const auto rows = grid_rows(*ws, q);
         return apply_operation(*ws, q, rows, op);
     }
-
-    TempDir home;
-    std::optional<store::Workspace> ws;
 };
 
 TEST_F(ValuesOnTable, GridRowsFilterAndSortInTextOrder) {
