@@ -75,7 +75,7 @@ class Tally {
 public:
     Tally(const Thesaurus& thesaurus, Progress& progress, std::uint64_t records)
         : thesaurus_(thesaurus), lookup_(thesaurus), progress_(progress),
-          records_(static_cast<long long>(records)) {
+          records_(static_cast<long long>(records)), index_(thesaurus.entries.size()) {
         progress_.set_maximum(records_);
     }
 
@@ -84,20 +84,20 @@ public:
             progress_.set_position(row.record);
             progress_.pump();
         }
-        const auto it = lookup_.entry_of.find(match_key(row.zhi, lookup_.fold));
+        // A row's value is in stored form already: its match key needs no cut.
+        const std::string& zhi = row.zhi;
+        const auto it = lookup_.fold ? lookup_.entry_of.find(text::ascii_lower(text::trim(zhi)))
+                                     : lookup_.entry_of.find(zhi);
         if (it == lookup_.entry_of.end()) {
             return {};
         }
         const std::string& to = lookup_.replacement[it->second];
-        if (to == stored_value(row.zhi)) {
+        if (to == zhi) {
             return {};
         }
-        std::string key = row.zhi;
-        key += '\0';
-        key += std::to_string(it->second);
-        auto [at, added] = index_.try_emplace(std::move(key), changes_.size());
+        auto [at, added] = index_[it->second].try_emplace(zhi, changes_.size());
         if (added) {
-            changes_.push_back({row.zhi, to, thesaurus_.entries[it->second].line, 0});
+            changes_.push_back({zhi, to, thesaurus_.entries[it->second].line, 0});
             entry_.push_back(it->second);
         }
         ++changes_[at->second].rows;
@@ -138,7 +138,7 @@ private:
     Progress& progress_;
     long long records_ = 0;
     std::uint64_t seen_ = 0;
-    std::unordered_map<std::string, std::size_t> index_; // old value + entry -> change
+    std::vector<std::unordered_map<std::string, std::size_t>> index_; // entry: old value -> change
     std::vector<ThesaurusChange> changes_;
     std::vector<std::size_t> entry_; // entry of each change
 };
