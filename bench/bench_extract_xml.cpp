@@ -26,7 +26,7 @@ namespace {
 using namespace lumacite;
 namespace fs = std::filesystem;
 
-const fs::path source_dir = fs::path(__FILE__).parent_path().parent_path();
+const fs::path source_dir = LUMACITE_SOURCE_DIR;
 
 std::string read_all(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
