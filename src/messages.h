@@ -43,6 +43,11 @@ inline constexpr const char* job_title_extract = "提取关键字段......";
 inline constexpr const char* job_title_statistics = "汇总统计计算...... "; // + keyword
 inline constexpr const char* job_title_word_document = "词篇矩阵......";
 inline constexpr const char* job_title_cooccurrence = "共现矩阵......";
+// The command line's progress bar on a terminal: rate per second, time left, and the
+// mark of a bar that stopped before its end (failure or interruption).
+inline constexpr const char* progress_per_second = "/秒";
+inline constexpr const char* progress_time_left = "剩余 ";
+inline constexpr const char* progress_stopped = " 未完成";
 inline constexpr const char* no_directory_path = "无相应的目录路径！\r";
 inline constexpr const char* no_document_file = "无相应的文档文件！\r";
 inline constexpr const char* viewer_cannot_read = "无法读取文件：";

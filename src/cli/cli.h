@@ -3,6 +3,7 @@
 #pragma once
 
 #include "analysis/analysis.h"
+#include "cli/terminal_progress.h"
 #include "store/catalogue.h"
 #include "store/workspace.h"
 
@@ -62,6 +63,9 @@ struct Context {
     std::filesystem::path home; // the program folder
     std::ostream& out;
     std::ostream& err;
+    // Long commands draw a progress bar on `err` (set when standard error is a terminal).
+    bool progress_bar = false;
+    int progress_width = 80;
     // Opens the catalogue on first use (Failure when it cannot be opened).
     store::Catalogue& catalogue();
 
@@ -86,6 +90,13 @@ store::Project numbered_project(Context& ctx, const std::string& number);
 long long document_number(const std::string& text);
 // The document entry of a project; refused ("没有这个文档：" + xuhao) when there is none.
 store::Document document_entry(Context& ctx, const std::string& number, long long xuhao);
+
+// The progress of a long command: a bar on the context's standard error when it is a
+// terminal, nothing otherwise. Call finish() before the command writes anything more.
+inline TerminalProgress command_progress(const Context& ctx) {
+    return TerminalProgress(ctx.progress_bar ? &ctx.err : nullptr, ctx.progress_width,
+                            steady_seconds);
+}
 
 // Registers a command at start-up: `static CommandRegistration r{{"name", "...", fn}};`.
 struct CommandRegistration {

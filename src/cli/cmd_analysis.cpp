@@ -26,10 +26,11 @@ void stats(Context& ctx, Args& args) {
         if (ws.has_statistics(keyword) && !yes) {
             throw Refusal(analysis::statistics_question(keyword, true));
         }
-        NullProgress progress;
+        auto progress = command_progress(ctx);
         progress.set_title(analysis::statistics_job_title(keyword));
-        if (analysis::run_statistics_job(ws, keyword, type, progress) ==
-            analysis::StatisticsOutcome::zero) {
+        const auto outcome = analysis::run_statistics_job(ws, keyword, type, progress);
+        progress.finish();
+        if (outcome == analysis::StatisticsOutcome::zero) {
             throw Refusal(msg::stats_zero);
         }
         print_statistics(ctx, ws, keyword);
@@ -68,10 +69,12 @@ void matrix(Context& ctx, Args& args) {
     as_failures([&] {
         const CountRange range = count_range(ws, keyword, lower_text, upper_text);
         analysis::MatrixResults results;
-        NullProgress progress;
+        auto progress = command_progress(ctx);
         progress.set_title(analysis::matrix_job_title(kind));
-        if (!analysis::run_matrix_job(ws, kind, keyword, type, range.ranked, range.lower,
-                                      range.upper, results, progress)) {
+        const bool generated = analysis::run_matrix_job(
+            ws, kind, keyword, type, range.ranked, range.lower, range.upper, results, progress);
+        progress.finish();
+        if (!generated) {
             throw Refusal(msg::matrix_outside_bounds);
         }
         const bool word_document = kind == analysis::MatrixKind::word_document;

@@ -42,8 +42,10 @@ void export_stats(Context& ctx, Args& args) {
         if (rows.empty()) {
             throw Refusal(analysis::statistics_needed_message(keyword));
         }
-        NullProgress progress;
+        auto progress = command_progress(ctx);
+        progress.set_title(msg::stats_export_title);
         exports::write_statistics_workbook(file, rows, threshold, progress);
+        progress.finish();
     });
 }
 
@@ -55,12 +57,14 @@ void export_values(Context& ctx, Args& args) {
     args.finish();
     auto opened = bind_project_with_type(ctx, number, true);
     as_failures([&] {
-        NullProgress progress;
+        auto progress = command_progress(ctx);
+        progress.set_title(exports::value_export_title(keyword, workbook));
         if (workbook) {
             exports::write_values_workbook(opened.workspace, keyword, file, progress);
         } else {
             exports::write_values_text(opened.workspace, keyword, file, progress);
         }
+        progress.finish();
     });
 }
 
@@ -104,7 +108,15 @@ void report(Context& ctx, Args& args) {
                 throw Refusal(msg::report_basket_empty);
             }
         }
-        NullProgress progress;
+        auto progress = command_progress(ctx);
+        // The titles of the window's entry points: a value's row, a cell, the basket.
+        if (pair) {
+            progress.set_title(workbook ? msg::report_title_cell_workbook
+                                        : msg::report_title_cell_text);
+        } else {
+            progress.set_title(workbook ? msg::report_title_row_workbook
+                                        : msg::report_title_row_text);
+        }
         if (workbook) {
             const auto journals = exports::JournalTable::load(
                 ctx.home, exports::shipped_journal_table(store::executable_folder()));
@@ -112,6 +124,7 @@ void report(Context& ctx, Args& args) {
         } else {
             exports::write_text_report(opened.workspace, articles, file, progress);
         }
+        progress.finish();
     });
 }
 

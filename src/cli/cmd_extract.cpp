@@ -31,11 +31,13 @@ void extract_document(Context& ctx, Args& args) {
         if (table.has_document_rows(xuhao) && !yes) {
             throw Refusal(msg::extract_again_question);
         }
-        NullProgress progress;
+        auto progress = command_progress(ctx);
+        progress.set_title(msg::job_title_extract);
         result = extract::run_extraction(
             extract::make_request(ctx.catalogue(), project, entry, ws.folder(), true), table,
             progress);
         ws.close();
+        progress.finish(result.status != extract::ExtractionResult::Status::stopped);
     } catch (const store::CatalogueError& e) {
         throw Failure(e.what());
     } catch (const store::WorkspaceError& e) {

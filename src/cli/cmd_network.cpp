@@ -142,7 +142,8 @@ void network(Context& ctx, Args& args) {
     auto [ws, type] = bind_project_with_type(ctx, number, true, msg::network_no_format_type);
     as_failures([&] {
         const CountRange range = count_range(ws, keyword, lower_text, upper_text);
-        NullProgress progress;
+        auto progress = command_progress(ctx);
+        progress.set_title(msg::job_title_network);
         const auto data = analysis::read_cooccurrence(ws, keyword, type, range.ranked, range.lower,
                                                       range.upper, progress);
         if (!data) {
@@ -150,6 +151,7 @@ void network(Context& ctx, Args& args) {
         }
         network::Network net =
             network::build_network(data->matrix, data->articles, options, progress);
+        progress.finish();
         if (format) {
             for (const auto& written : network::write_network_files(net, *format, *output)) {
                 ctx.out << written.string() << '\n';

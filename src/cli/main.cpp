@@ -4,6 +4,8 @@
 #include "store/locks.h"
 #include "store/program_folder.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <iostream>
 
@@ -100,6 +102,10 @@ int main(int argc, char** argv) {
                       << "\n";
         }
         cli::Context ctx{folder, std::cout, std::cerr};
+        ctx.progress_bar = ::isatty(STDERR_FILENO) == 1;
+        if (ctx.progress_bar) {
+            ctx.progress_width = cli::terminal_width(STDERR_FILENO);
+        }
         cli::Args rest(args);
         command->run(ctx, rest);
         std::cout.flush();
