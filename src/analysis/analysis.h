@@ -120,6 +120,16 @@ long long parse_count(std::string_view text);
 std::vector<StatisticsRow> compute_statistics(std::span<const Occurrence> occurrences,
                                               long long base, Progress& progress);
 
+// A distinct value and its number of occurrences.
+struct ValueCount {
+    std::string_view zhi;
+    long long count = 0;
+};
+
+// compute_statistics from the counts of distinct values (any order).
+std::vector<StatisticsRow> rank_statistics(std::vector<ValueCount> counts, long long base,
+                                           Progress& progress);
+
 // ---- Value selection for the matrices --------------------------------------------------------
 
 // A statistics row as the matrices read it: the value and its count, in rank order.

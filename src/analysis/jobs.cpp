@@ -2,7 +2,13 @@
 #include "analysis/jobs.h"
 #include "messages.h"
 
+#include "text/text.h"
+
 #include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace lumacite::analysis {
 
@@ -41,34 +47,120 @@ std::string matrix_job_title(MatrixKind kind) {
 
 namespace {
 
-std::vector<store::ValueRow> source_rows(store::Workspace& workspace, std::string_view keyword,
-                                         std::string_view format_type) {
-    return workspace.select_values(
-        store::ValueFilter::keywords(occurrence_source(keyword, format_type).stored_keywords));
-}
+// Numbers the distinct stored texts of a field in order of first appearance.
+class StoredNumbers {
+public:
+    std::uint32_t number(std::string_view stored) {
+        if (const auto it = index_.find(stored); it != index_.end()) {
+            return it->second;
+        }
+        const auto n = static_cast<std::uint32_t>(texts_.size());
+        texts_.emplace_back(stored);
+        index_.emplace(texts_.back(), n);
+        return n;
+    }
+
+    // Decodes each text once into `decoded` (texts that decode alike share one entry) and
+    // returns the entry of each number.
+    std::vector<std::uint32_t> decode(std::vector<std::string>& decoded) const {
+        std::unordered_map<std::string, std::uint32_t> seen;
+        std::vector<std::uint32_t> entry;
+        entry.reserve(texts_.size());
+        for (const auto& stored : texts_) {
+            std::string text = text::gb18030_to_utf8(stored);
+            const auto [it, added] = seen.emplace(text, static_cast<std::uint32_t>(decoded.size()));
+            if (added) {
+                decoded.push_back(std::move(text));
+            }
+            entry.push_back(it->second);
+        }
+        return entry;
+    }
+
+private:
+    std::deque<std::string> texts_; // stable: the index views them
+    std::unordered_map<std::string_view, std::uint32_t> index_;
+};
 
 } // namespace
 
+KeywordOccurrences read_occurrences(store::Workspace& workspace, std::string_view keyword,
+                                    std::string_view format_type, bool count_all_articles,
+                                    Progress& progress) {
+    const OccurrenceSource source = occurrence_source(keyword, format_type);
+    StoredNumbers values;
+    StoredNumbers articles;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
+    // A document's rows come article by article: the last article saves most lookups.
+    std::string last_article;
+    std::uint32_t last_number = 0;
+    bool any = false;
+    bool started = false;
+    workspace.scan_values(
+        source.stored_keywords, count_all_articles,
+        [&](const store::StoredValue& row) {
+            if (!any || row.wenzhangha != last_article) {
+                last_article.assign(row.wenzhangha);
+                last_number = articles.number(row.wenzhangha);
+                any = true;
+            }
+            if (row.selected) {
+                pairs.emplace_back(last_number, values.number(row.zhi));
+            }
+        },
+        [&](std::uint64_t done, std::uint64_t total) {
+            if (!started) {
+                progress.set_maximum(static_cast<long long>(total));
+                started = true;
+            }
+            progress.set_position(static_cast<long long>(done));
+            progress.pump();
+        });
+
+    KeywordOccurrences out;
+    const auto value_entry = values.decode(out.values);
+    const auto article_entry = articles.decode(out.articles);
+    for (auto& [article, value] : pairs) {
+        article = article_entry[article];
+        value = value_entry[value];
+    }
+    if (source.distinct) {
+        std::unordered_set<std::uint64_t> seen;
+        seen.reserve(pairs.size());
+        std::erase_if(pairs, [&](const auto& p) {
+            return !seen.insert((std::uint64_t{p.first} << 32) | p.second).second;
+        });
+    }
+    out.pairs = std::move(pairs);
+    if (count_all_articles) {
+        out.all_articles = static_cast<long long>(out.articles.size());
+    }
+    return out;
+}
+
 StatisticsOutcome run_statistics_job(store::Workspace& workspace, const std::string& keyword,
                                      const std::string& format_type, Progress& progress) {
-    const auto rows = source_rows(workspace, keyword, format_type);
-    const auto occurrences = select_occurrences(rows, keyword, format_type);
-    long long base = static_cast<long long>(occurrences.size());
-    if (uses_article_base(keyword, format_type)) {
-        base = static_cast<long long>(workspace.distinct_articles(store::ValueFilter{}).size());
-    }
+    const bool article_base = uses_article_base(keyword, format_type);
+    const KeywordOccurrences occurrences =
+        read_occurrences(workspace, keyword, format_type, article_base, progress);
+    const long long base =
+        article_base ? occurrences.all_articles : static_cast<long long>(occurrences.pairs.size());
     if (base < 1) {
         workspace.replace_statistics(keyword, {});
         return StatisticsOutcome::zero;
     }
 
-    store::TempTable temp = workspace.rebuild_temp();
-    for (const Occurrence& o : occurrences) {
-        temp.append(o.wenzhangha, o.zhi);
+    std::vector<ValueCount> counts(occurrences.values.size());
+    for (std::size_t v = 0; v < counts.size(); ++v) {
+        counts[v].zhi = occurrences.values[v];
     }
-    temp.close();
+    for (const auto& pair : occurrences.pairs) {
+        ++counts[pair.second].count;
+    }
+    // Values whose every row was a repeat of a pair have no occurrence of their own.
+    std::erase_if(counts, [](const ValueCount& c) { return c.count == 0; });
 
-    const auto computed = compute_statistics(occurrences, base, progress);
+    const auto computed = rank_statistics(std::move(counts), base, progress);
     std::vector<store::StatisticsRow> ranked;
     ranked.reserve(computed.size());
     for (const StatisticsRow& r : computed) {
@@ -94,6 +186,35 @@ std::vector<RankedValue> ranked_values(store::Workspace& workspace, std::string_
     return out;
 }
 
+namespace {
+
+// The occurrences of the selected values: each with the article's number and the value's
+// index in the selection, in row order. `articles` counts the articles of the keyword.
+std::vector<MatrixOccurrence> matched_occurrences(const KeywordOccurrences& occurrences,
+                                                  std::span<const RankedValue> selected) {
+    std::unordered_map<std::string_view, std::uint32_t> index;
+    index.reserve(selected.size() * 2);
+    for (std::size_t i = 0; i < selected.size(); ++i) {
+        index.emplace(selected[i].zhi, static_cast<std::uint32_t>(i));
+    }
+    constexpr std::uint32_t none = UINT32_MAX;
+    std::vector<std::uint32_t> selection(occurrences.values.size(), none);
+    for (std::size_t v = 0; v < selection.size(); ++v) {
+        if (const auto it = index.find(occurrences.values[v]); it != index.end()) {
+            selection[v] = it->second;
+        }
+    }
+    std::vector<MatrixOccurrence> out;
+    for (const auto& [article, value] : occurrences.pairs) {
+        if (selection[value] != none) {
+            out.push_back({occurrences.articles[article], selection[value]});
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 bool run_matrix_job(store::Workspace& workspace, MatrixKind kind, const std::string& keyword,
                     const std::string& format_type, std::span<const RankedValue> ranked,
                     long long lower, long long upper, MatrixResults& results, Progress& progress) {
@@ -101,37 +222,17 @@ bool run_matrix_job(store::Workspace& workspace, MatrixKind kind, const std::str
     if (!selected) {
         return false;
     }
-    store::TempTable temp = workspace.rebuild_temp();
-
+    const auto occurrences = read_occurrences(workspace, keyword, format_type, false, progress);
+    const std::vector<MatrixOccurrence> matched = matched_occurrences(occurrences, *selected);
     const auto n = static_cast<long long>(selected->size());
     const char* select_title = kind == MatrixKind::word_document ? msg::word_document_select_title
                                                                  : msg::cooccurrence_select_title;
-    progress.set_maximum(n);
-
-    const auto rows = source_rows(workspace, keyword, format_type);
-    const auto occurrences = select_occurrences(rows, keyword, format_type);
-    std::vector<MatrixOccurrence> matched = match_selected(occurrences, *selected);
-    // temp receives the occurrences value by value, in rank order.
-    std::stable_sort(
-        matched.begin(), matched.end(),
-        [](const MatrixOccurrence& a, const MatrixOccurrence& b) { return a.value < b.value; });
-    std::size_t k = 0;
-    for (long long i = 0; i < n; ++i) {
-        for (; k < matched.size() && matched[k].value == i; ++k) {
-            temp.append(matched[k].wenzhangha, (*selected)[matched[k].value].zhi);
-        }
-        progress.set_position(i + 1);
-        progress.set_title(select_title + std::to_string(i + 1) + " \\ " + std::to_string(n));
-        progress.pump();
-    }
-    temp.flush();
-
+    progress.set_title(select_title + std::to_string(n) + " \\ " + std::to_string(n));
     if (kind == MatrixKind::word_document) {
         results.word_document = build_word_document(*selected, matched, progress);
     } else {
         results.cooccurrence = build_cooccurrence(*selected, matched, progress);
     }
-    temp.close();
     return true;
 }
 
@@ -143,12 +244,11 @@ read_cooccurrence(store::Workspace& workspace, const std::string& keyword,
     if (!selected) {
         return std::nullopt;
     }
-    const auto rows = source_rows(workspace, keyword, format_type);
-    const auto occurrences = select_occurrences(rows, keyword, format_type);
-    const auto matched = match_selected(occurrences, *selected);
+    const auto occurrences = read_occurrences(workspace, keyword, format_type, false, progress);
     CooccurrenceData out;
-    out.articles = count_distinct_articles(occurrences);
-    out.matrix = build_cooccurrence(*selected, matched, progress);
+    out.articles = static_cast<long long>(occurrences.articles.size());
+    out.matrix =
+        build_cooccurrence(*selected, matched_occurrences(occurrences, *selected), progress);
     return out;
 }
 

@@ -101,12 +101,21 @@ std::vector<StatisticsRow> compute_statistics(std::span<const Occurrence> occurr
     for (const Occurrence& o : occurrences) {
         ++counts[o.zhi];
     }
-    std::vector<std::pair<std::string_view, long long>> groups(counts.begin(), counts.end());
-    std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) {
-        if (a.second != b.second) {
-            return a.second > b.second;
+    std::vector<ValueCount> groups;
+    groups.reserve(counts.size());
+    for (const auto& [zhi, count] : counts) {
+        groups.push_back({zhi, count});
+    }
+    return rank_statistics(std::move(groups), base, progress);
+}
+
+std::vector<StatisticsRow> rank_statistics(std::vector<ValueCount> groups, long long base,
+                                           Progress& progress) {
+    std::sort(groups.begin(), groups.end(), [](const ValueCount& a, const ValueCount& b) {
+        if (a.count != b.count) {
+            return a.count > b.count;
         }
-        return text::compare_text(a.first, b.first) < 0;
+        return text::compare_text(a.zhi, b.zhi) < 0;
     });
 
     progress.set_maximum(static_cast<long long>(groups.size()));

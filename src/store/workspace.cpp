@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <set>
 #include <system_error>
 #include <unistd.h>
@@ -200,6 +201,19 @@ Workspace& Workspace::operator=(Workspace&& other) noexcept {
 
 namespace {
 
+// A stored text without its padding (trailing blanks or NULs): whole 8-byte words of
+// blanks first, the long tail of a short value in a wide field.
+std::string_view trim_padding(const char* data, std::size_t width) {
+    static constexpr char blanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    while (width >= 8 && std::memcmp(data + width - 8, blanks, 8) == 0) {
+        width -= 8;
+    }
+    while (width > 0 && (data[width - 1] == ' ' || data[width - 1] == '\0')) {
+        --width;
+    }
+    return {data, width};
+}
+
 void require_folder_safe(const std::string& number) {
     if (!is_folder_safe_number(number)) {
         throw WorkspaceError("project number \"" + number + "\" cannot name a folder");
@@ -368,6 +382,49 @@ void Workspace::for_each_value(const ValueFilter& filter,
             fn(value_row(r));
         }
     });
+}
+
+void Workspace::scan_values(const std::vector<std::string>& keywords, bool every_row,
+                            const std::function<void(const StoredValue&)>& fn,
+                            const std::function<void(std::uint64_t, std::uint64_t)>& step) {
+    const Probe p = make_probe(ValueFilter::keywords(keywords));
+    const DbaseLayout& l = zidian_.layout();
+    const std::size_t length = l.record_length();
+    const std::size_t keyword_at = l.offset(z::guanjianzi);
+    const std::size_t keyword_width = l.fields()[z::guanjianzi].width;
+    const std::size_t article_at = l.offset(z::wenzhangha);
+    const std::size_t article_width = l.fields()[z::wenzhangha].width;
+    const std::size_t value_at = l.offset(z::zhi);
+    const std::size_t value_width = l.fields()[z::zhi].width;
+    const std::uint64_t total = zidian_.record_count();
+    std::uint64_t reported = 0;
+    zidian_.for_each_block([&](const char* records, std::uint32_t first, std::uint32_t count) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const char* r = records + static_cast<std::size_t>(i) * length;
+            if (r[0] == '*') {
+                continue;
+            }
+            const std::string_view k(r + keyword_at, keyword_width);
+            bool selected = false;
+            for (const auto& g : p.guanjianzi) {
+                if (k == g) {
+                    selected = true;
+                    break;
+                }
+            }
+            if (selected || every_row) {
+                fn({trim_padding(r + article_at, article_width),
+                    trim_padding(r + value_at, value_width), selected});
+            }
+        }
+        if (step && first + count - reported >= 0x10000) {
+            reported = first + count;
+            step(reported, total);
+        }
+    });
+    if (step) {
+        step(total, total);
+    }
 }
 
 std::uint64_t Workspace::count_values(const ValueFilter& filter) {

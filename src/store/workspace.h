@@ -135,6 +135,15 @@ struct ValueFilter {
 
 inline constexpr std::uint64_t all_rows = std::numeric_limits<std::uint64_t>::max();
 
+// A value row as Workspace::scan_values hands it out: the stored GB18030 bytes of
+// wenzhangha and zhi without their trailing blanks (text::gb18030_to_utf8 decodes them),
+// and whether the row carries one of the scan's keywords. Views valid during the call.
+struct StoredValue {
+    std::string_view wenzhangha;
+    std::string_view zhi;
+    bool selected = false;
+};
+
 // ---- The scratch table --------------------------------------------------------------------
 
 // temp.dbf of a project folder, re-created empty by Workspace::rebuild_temp(). A scratch
@@ -221,6 +230,13 @@ public:
     std::vector<ValueRow> select_values(const ValueFilter& filter);
     void for_each_value(const ValueFilter& filter, const std::function<void(const ValueRow&)>& fn);
     std::uint64_t count_values(const ValueFilter& filter);
+    // Visits the live value rows in table order, comparing guanjianzi's stored bytes in
+    // place and decoding nothing: the rows of `keywords`, or every row when `every_row`
+    // (the others with selected false). `step` gets the records read and the table's
+    // records every 65,536 records and at the end.
+    void scan_values(const std::vector<std::string>& keywords, bool every_row,
+                     const std::function<void(const StoredValue&)>& fn,
+                     const std::function<void(std::uint64_t, std::uint64_t)>& step = {});
     // The distinct article numbers of the rows matching the filter, in text order.
     std::vector<std::string> distinct_articles(const ValueFilter& filter);
     // Sets zhi of the matching rows (at most `limit`, the first in table order).

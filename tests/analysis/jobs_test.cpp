@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <string>
 #include <vector>
 
@@ -30,10 +32,8 @@ struct Project {
     void add(const char* article, const char* keyword, const char* value, long long doc = 1) {
         ws.append_value(doc, article, keyword, value);
     }
-    std::vector<lumacite::store::TempRow> temp_rows() {
-        auto temp = lumacite::store::TempTable(lumacite::store::DbaseTable::open(ws.temp_path()));
-        return temp.rows();
-    }
+    // The jobs read zidian and leave the scratch table temp alone.
+    bool temp_written() const { return std::filesystem::exists(ws.temp_path()); }
 };
 
 TEST(AnalysisTexts, QuestionsAndMessages) {
@@ -72,10 +72,7 @@ TEST(StatisticsJob, WritesRankedRowsAndRecountReplacesOnlyThatKeyword) {
     EXPECT_EQ(rows[1].cishu, "         2");
     EXPECT_EQ(rows[1].baifenbi, "33.3333");
     EXPECT_EQ(rows[2].leijibi, "100.0000");
-    // temp holds the counted occurrences in table order.
-    const auto temp = p.temp_rows();
-    ASSERT_EQ(temp.size(), 6u);
-    EXPECT_EQ(temp[3], (lumacite::store::TempRow{"4", "B"}));
+    EXPECT_FALSE(p.temp_written());
 
     // Counting again after new values: the keyword's rows are replaced, 年代 stays.
     p.add("7", "期刊", "B");
@@ -141,7 +138,7 @@ TEST(StatisticsJob, MergedHeadingsOfXmlProjectCountPairsOnce) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].cishu, "         2");
     EXPECT_EQ(rows[0].baifenbi, "100.0000");
-    EXPECT_EQ(p.temp_rows().size(), 2u);
+    EXPECT_FALSE(p.temp_written());
 }
 
 class MatrixJob : public ::testing::Test {
@@ -174,12 +171,7 @@ TEST_F(MatrixJob, EachGenerationReplacesOnlyItsOwnMatrix) {
     EXPECT_EQ(results.word_document_lines(), (std::vector<std::string>{"临时存储"}));
     EXPECT_EQ(results.cooccurrence_lines(),
               (std::vector<std::string>{"*\tP\tQ\tR", "P\t3\t2\t2", "Q\t2\t3\t0", "R\t2\t0\t2"}));
-    // temp holds the occurrences value by value, in rank order.
-    const auto temp = p.temp_rows();
-    ASSERT_EQ(temp.size(), 8u);
-    EXPECT_EQ(temp[0].zhi, "P");
-    EXPECT_EQ(temp[3].zhi, "Q");
-    EXPECT_EQ(temp[7], (lumacite::store::TempRow{"A1", "R"}));
+    EXPECT_FALSE(p.temp_written());
 
     ASSERT_TRUE(run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", ranked, 3, 3, results,
                                progress));
@@ -193,18 +185,16 @@ TEST_F(MatrixJob, BoundsOutsideEveryCountChangeNothing) {
     ASSERT_TRUE(run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", ranked, 2, 2, results,
                                quiet));
     const auto before = results.word_document_lines();
-    const auto temp_before = p.temp_rows();
     EXPECT_FALSE(run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", ranked, 4, 9,
                                 results, quiet));
     EXPECT_FALSE(
         run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", {}, 0, 9, results, quiet));
     EXPECT_EQ(results.word_document_lines(), before);
-    EXPECT_EQ(p.temp_rows(), temp_before);
-    // Crossed bounds pass the check: an empty matrix with its header, temp emptied.
+    // Crossed bounds pass the check: an empty matrix with its header.
     EXPECT_TRUE(run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", ranked, 3, 2, results,
                                quiet));
     EXPECT_EQ(results.word_document_lines(), (std::vector<std::string>{"*"}));
-    EXPECT_TRUE(p.temp_rows().empty());
+    EXPECT_FALSE(p.temp_written());
 }
 
 } // namespace
@@ -216,14 +206,81 @@ namespace {
 TEST_F(MatrixJob, ReadCooccurrenceGivesTheJobsCellsAndWritesNothing) {
     ASSERT_TRUE(run_matrix_job(p.ws, MatrixKind::word_document, "K", "<txt>", ranked, 3, 3, results,
                                quiet));
-    const auto temp_before = p.temp_rows();
     const auto data = read_cooccurrence(p.ws, "K", "<txt>", ranked, 2, 3, quiet);
     ASSERT_TRUE(data.has_value());
     EXPECT_EQ(data->articles, 4);
     EXPECT_EQ(data->matrix.values, (std::vector<std::string>{"P", "Q", "R"}));
     EXPECT_EQ(data->matrix.cells, (std::vector<long long>{3, 2, 2, 2, 3, 0, 2, 0, 2}));
-    EXPECT_EQ(p.temp_rows(), temp_before);
+    EXPECT_FALSE(p.temp_written());
     EXPECT_FALSE(read_cooccurrence(p.ws, "K", "<txt>", ranked, 4, 9, quiet).has_value());
+}
+
+} // namespace
+
+namespace {
+
+// The job reads the stored bytes in place; its rows must equal those of the plain rule
+// (select_occurrences and compute_statistics over every decoded row), for deleted rows,
+// Chinese values, values with inner and trailing blanks, and the merged headings.
+TEST(StatisticsJob, ReadingInPlaceGivesTheRowsOfTheDecodedRule) {
+    Project p;
+    const char* rows[][3] = {
+        {"A1", "主要主题词＋副主题词", "肝脏"},
+        {"A1", "次要主题词＋副主题词", "肝脏"},
+        {"A1", "次要主题词＋副主题词", "肝脏"},
+        {"A2", "主要主题词＋副主题词", "肝 脏"},
+        {"A2", "作者", "Zhang  Wei "},
+        {"A3", "作者", "Zhang  Wei"},
+        {"A3", "作者", "王芳"},
+        {"A3", "次要主题词＋副主题词", "Liver"},
+        {"A4", "标题", "t"},
+        {"A5", "作者", "gone"},
+        {"A2", "次要主题词＋副主题词", "Liver"},
+        {"A6", "主要主题词＋副主题词", "Liver"},
+    };
+    for (const auto& r : rows) {
+        p.add(r[0], r[1], r[2]);
+    }
+    lumacite::store::ValueFilter gone;
+    gone.zhi = "gone";
+    ASSERT_EQ(p.ws.delete_values(gone), 1u);
+
+    for (const char* keyword : {"全部主题词＋副主题词", "作者", "次要主题词＋副主题词"}) {
+        SCOPED_TRACE(keyword);
+        const auto all = p.ws.select_values({});
+        const auto occurrences = select_occurrences(all, keyword, "<xml>");
+        long long base = static_cast<long long>(occurrences.size());
+        if (uses_article_base(keyword, "<xml>")) {
+            base = count_distinct_articles(all);
+        }
+        const auto expected = compute_statistics(occurrences, base, quiet);
+        ASSERT_EQ(run_statistics_job(p.ws, keyword, "<xml>", quiet), StatisticsOutcome::counted);
+        const auto stored = p.ws.statistics(keyword);
+        ASSERT_EQ(stored.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(stored[i].zhi, expected[i].zhi);
+            EXPECT_EQ(stored[i].cishu, expected[i].cishu);
+            EXPECT_EQ(stored[i].baifenbi, expected[i].baifenbi);
+            EXPECT_EQ(stored[i].leijibi, expected[i].leijibi);
+        }
+    }
+    // 作者 of an XML project: "Zhang  Wei" twice (the trailing blank is not stored), base
+    // the 5 live articles (A5's only row is deleted).
+    const auto authors = p.ws.statistics("作者");
+    ASSERT_EQ(authors.size(), 2u);
+    EXPECT_EQ(authors[0].zhi, "Zhang  Wei");
+    EXPECT_EQ(authors[0].baifenbi, "40.0000");
+    EXPECT_EQ(authors[1].zhi, "王芳");
+
+    // The occurrences as the matrices read them: distinct pairs, first appearance order.
+    const auto read = read_occurrences(p.ws, "全部主题词＋副主题词", "<xml>", true, quiet);
+    EXPECT_EQ(read.values, (std::vector<std::string>{"肝脏", "肝 脏", "Liver"}));
+    EXPECT_EQ(read.all_articles, 5);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs(read.pairs.begin(),
+                                                               read.pairs.end());
+    ASSERT_EQ(pairs.size(), 5u); // A1 肝脏 once, A2 肝 脏, A3 Liver, A2 Liver, A6 Liver
+    EXPECT_EQ(read.articles[pairs[3].first], "A2");
+    EXPECT_EQ(read.values[pairs[3].second], "Liver");
 }
 
 } // namespace
