@@ -9,7 +9,7 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_TIME ?= 60
 FUZZ_TARGETS = txt_extractor xml_extractor dbase_reader input_decoding
 
-.PHONY: all bootstrap configure build run test bench screenshots format clean sanitize fuzz
+.PHONY: all bootstrap configure build run test bench screenshots format clean sanitize fuzz scale compare
 
 all: build
 
@@ -69,6 +69,14 @@ fuzz: bootstrap $(FUZZ_DIR)/CMakeCache.txt
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+# The whole chain through lumacite-cli on 100,000-article corpora (bench/scale.sh).
+scale: build
+	bench/scale.sh $(BUILD_DIR)
+
+# lumacite-cli against the same chain in Python (bench/peer_baseline.py) on one corpus.
+compare: build
+	bench/compare.sh $(BUILD_DIR)
 
 screenshots: build
 	cmake --build $(BUILD_DIR) --target screenshots -j $(JOBS)
