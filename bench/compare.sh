@@ -50,30 +50,19 @@ thousandth() {
 
 best() { tr ' ' '\n' | awk 'NF' | sort -g | head -n 1; }
 
-lumacite_pubmed() {
+# lumacite FORMAT FILE MATRIX_KEYWORD COUNTED_KEYWORD: the chain on a new project; the matrix
+# keyword is counted first, then the other one.
+lumacite() {
     rm -rf "$home"
-    "$cli" --home "$home" project add 1 --format PubMed >/dev/null
-    "$cli" --home "$home" doc add 1 "$work/pubmed.xml" >/dev/null
+    "$cli" --home "$home" project add 1 --format "$1" >/dev/null
+    "$cli" --home "$home" doc add 1 "$2" >/dev/null
     elapsed=0
     chain extract "$cli" --home "$home" extract 1 1
-    chain stats-headings "$cli" --home "$home" stats 1 全部主题词－副主题词 --yes
-    chain stats-authors "$cli" --home "$home" stats 1 作者 --yes
-    min=$(thousandth 1 全部主题词－副主题词)
-    chain matrix "$cli" --home "$home" matrix 1 全部主题词－副主题词 --kind cooccurrence \
-        --min "$min" -o "$work/matrix.txt"
-}
-
-lumacite_wos() {
-    rm -rf "$home"
-    "$cli" --home "$home" project add 1 --format WOS >/dev/null
-    "$cli" --home "$home" doc add 1 "$work/wos.txt" >/dev/null
-    elapsed=0
-    chain extract "$cli" --home "$home" extract 1 1
-    chain stats-authors "$cli" --home "$home" stats 1 作者 --yes
-    chain stats-cited-journals "$cli" --home "$home" stats 1 '<引文期刊>' --yes
-    min=$(thousandth 1 '<引文期刊>')
-    chain matrix "$cli" --home "$home" matrix 1 '<引文期刊>' --kind cooccurrence \
-        --min "$min" -o "$work/matrix.txt"
+    chain stats-1 "$cli" --home "$home" stats 1 "$3" --yes
+    chain stats-2 "$cli" --home "$home" stats 1 "$4" --yes
+    min=$(thousandth 1 "$3")
+    chain matrix "$cli" --home "$home" matrix 1 "$3" --kind cooccurrence --min "$min" \
+        -o "$work/matrix.txt"
 }
 
 echo "lumacite-cli against Python (pandas, scipy), $n records, best of $runs," \
@@ -88,7 +77,11 @@ for kind in pubmed wos; do
     theirs=""
     inner=""
     for _ in $(seq "$runs"); do
-        "lumacite_$kind"
+        if [ "$kind" = pubmed ]; then
+            lumacite PubMed "$file" 全部主题词－副主题词 作者
+        else
+            lumacite WOS "$file" '<引文期刊>' 作者
+        fi
         ours="$ours $elapsed"
         elapsed=0
         chain python "$python" "$root/bench/peer_baseline.py" "$kind" "$file"

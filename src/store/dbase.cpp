@@ -625,7 +625,7 @@ void DbaseTable::for_each(const std::function<void(const DbaseRecordView&)>& fn)
 }
 
 void DbaseTable::for_each_block(
-    const std::function<void(const char* records, std::uint32_t first, std::uint32_t count)>& fn) {
+    const std::function<bool(const char* records, std::uint32_t first, std::uint32_t count)>& fn) {
     require_open();
     write_pending();
     const std::size_t length = layout_.record_length();
@@ -636,33 +636,27 @@ void DbaseTable::for_each_block(
         const std::uint32_t count = std::min(per_block, committed_ - first);
         block.resize(static_cast<std::size_t>(count) * length);
         read_all(block.data(), block.size(), data_offset(first));
-        fn(block.data(), first, count);
+        if (fn(block.data(), first, count)) {
+            return;
+        }
     }
 }
 
 std::optional<std::uint32_t>
 DbaseTable::find_first(const std::function<bool(const DbaseRecordView&)>& fn) {
-    require_open();
-    write_pending();
     const std::size_t length = layout_.record_length();
-    const std::uint32_t per_block =
-        static_cast<std::uint32_t>(std::max<std::size_t>(1, block_bytes / length));
-    std::string block;
-    for (std::uint32_t first = 0; first < committed_; first += per_block) {
-        const std::uint32_t count = std::min(per_block, committed_ - first);
-        block.resize(static_cast<std::size_t>(count) * length);
-        read_all(block.data(), block.size(), data_offset(first));
+    std::optional<std::uint32_t> found;
+    for_each_block([&](const char* records, std::uint32_t first, std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {
-            const char* data = block.data() + static_cast<std::size_t>(i) * length;
-            if (data[0] == '*') {
-                continue;
-            }
-            if (fn(DbaseRecordView(layout_, data, first + i))) {
-                return first + i;
+            const char* data = records + static_cast<std::size_t>(i) * length;
+            if (data[0] != '*' && fn(DbaseRecordView(layout_, data, first + i))) {
+                found = first + i;
+                return true;
             }
         }
-    }
-    return std::nullopt;
+        return false;
+    });
+    return found;
 }
 
 std::uint64_t DbaseTable::modify(const std::function<bool(DbaseRecordEdit&)>& fn) {

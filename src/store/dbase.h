@@ -208,8 +208,9 @@ public:
     // Calls fn for every record not marked deleted, in file order.
     void for_each(const std::function<void(const DbaseRecordView&)>& fn);
     // Hands the records to fn a block at a time, in file order: the bytes of `count`
-    // whole records (deleted ones included) starting with record number `first`.
-    void for_each_block(const std::function<void(const char* records, std::uint32_t first,
+    // whole records (deleted ones included) starting with record number `first`; stops
+    // when fn returns true.
+    void for_each_block(const std::function<bool(const char* records, std::uint32_t first,
                                                  std::uint32_t count)>& fn);
     // Calls fn for every record not marked deleted, in file order, until fn returns true;
     // returns that record's number.

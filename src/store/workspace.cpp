@@ -421,6 +421,7 @@ void Workspace::scan_values(const std::vector<std::string>& keywords, bool every
             reported = first + count;
             step(reported, total);
         }
+        return false;
     });
     if (step) {
         step(total, total);
