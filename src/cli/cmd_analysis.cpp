@@ -73,7 +73,7 @@ void matrix(Context& ctx, Args& args) {
         progress.set_title(analysis::matrix_job_title(kind));
         const bool generated = analysis::run_matrix_job(
             ws, kind, keyword, type, range.ranked, range.lower, range.upper, results, progress);
-        progress.finish();
+        progress.finish(generated);
         if (!generated) {
             throw Refusal(msg::matrix_outside_bounds);
         }

@@ -1,7 +1,14 @@
 // The command line's progress bar, drawn with a fake clock and terminal width.
 #include "cli/terminal_progress.h"
+#include "store/catalogue.h"
+#include "store/workspace.h"
+#include "support/run_cli.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <pty.h>
+#include <termios.h>
 
 #include <algorithm>
 #include <sstream>
@@ -109,6 +116,107 @@ TEST(TerminalProgress, AFailureLeavesTheBarWhereItStoodMarkedAsStopped) {
     silent.set_title("提取关键字段......");
     silent.set_position(1);
     silent.finish(false);
+}
+
+// lumacite-cli with standard error on a terminal 60 columns wide (standard output on a
+// pipe): the exit code, standard output and what the terminal received.
+struct TerminalRun {
+    int exit_code = -1;
+    std::string out;
+    std::string terminal;
+};
+
+TerminalRun run_on_terminal(const std::filesystem::path& home, std::vector<std::string> args) {
+    int master = -1;
+    int slave = -1;
+    winsize size{};
+    size.ws_col = 60;
+    size.ws_row = 24;
+    if (::openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
+        throw std::runtime_error("openpty failed");
+    }
+    termios raw{};
+    ::tcgetattr(slave, &raw);
+    ::cfmakeraw(&raw); // line feeds stay line feeds
+    ::tcsetattr(slave, TCSANOW, &raw);
+    int out_pipe[2];
+    if (::pipe(out_pipe) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    args.insert(args.begin(), {lumacite::testing::cli_binary().string(), "--home", home.string()});
+    std::vector<char*> argv;
+    for (auto& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, slave, 2);
+    posix_spawn_file_actions_addclose(&actions, master);
+    posix_spawn_file_actions_addclose(&actions, out_pipe[0]);
+    pid_t pid = 0;
+    const int rc = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(slave);
+    ::close(out_pipe[1]);
+    if (rc != 0) {
+        throw std::runtime_error("cannot start lumacite-cli");
+    }
+    TerminalRun run;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(out_pipe[0], buffer, sizeof buffer)) > 0;) {
+        run.out.append(buffer, static_cast<std::size_t>(n));
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // The terminal's input ends (EIO) once the child, its only other holder, is gone.
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) {
+        run.terminal.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(out_pipe[0]);
+    ::close(master);
+    return run;
+}
+
+TEST(TerminalProgress, CommandsDrawOnATerminalAndEndTheBarBeforeOtherOutput) {
+    lumacite::testing::TempDir dir;
+    const auto home = dir / "home";
+    ASSERT_EQ(lumacite::testing::run_cli_in(home, {"projects"}).exit_code, 0);
+    lumacite::store::Catalogue::open(home / "velkor.exs").add_project({"T1", "WOS", ""});
+    {
+        auto ws = lumacite::store::Workspace::bind(home, "T1");
+        for (const char* a : {"1", "2", "3"}) {
+            ws.append_value(1, a, "期刊", "A");
+        }
+        ws.close();
+    }
+    // The rows go to standard output as ever; the terminal gets the bar, ended by one
+    // line feed at 100%.
+    TerminalRun r = run_on_terminal(home, {"stats", "T1", "期刊"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "         1\tA\t         3\t100.0000\t100.0000\n");
+    EXPECT_EQ(r.terminal.rfind("\r汇总统计计算...... 期刊 [", 0), 0u) << r.terminal;
+    EXPECT_NE(r.terminal.find("] 100% "), std::string::npos) << r.terminal;
+    EXPECT_EQ(std::count(r.terminal.begin(), r.terminal.end(), '\n'), 1);
+    EXPECT_EQ(r.terminal.back(), '\n');
+    EXPECT_EQ(r.terminal.find("未完成"), std::string::npos);
+
+    // A matrix whose bounds leave out every value: the bar stops where it stood, marked,
+    // and the refusal follows on a line of its own.
+    r = run_on_terminal(home, {"matrix", "T1", "期刊", "--kind", "cooccurrence", "--min", "9"});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_EQ(r.out, "");
+    const std::string tail =
+        "   0% 0/秒 剩余 --:-- 未完成\n频次阈值范围内没有关键字段，矩阵未生成。\n";
+    ASSERT_GE(r.terminal.size(), tail.size());
+    EXPECT_EQ(r.terminal.substr(r.terminal.size() - tail.size()), tail) << r.terminal;
+
+    // Standard error on a pipe: no bar at all.
+    const auto piped = lumacite::testing::run_cli_in(home, {"stats", "T1", "期刊", "--yes"});
+    EXPECT_EQ(piped.exit_code, 0);
+    EXPECT_EQ(piped.err, "");
 }
 
 } // namespace
