@@ -2,11 +2,17 @@
 // a handful of values drawn from a Zipf distribution (a few very common values, a long
 // tail of rare ones), with article numbers as the extraction's ten-digit counter.
 #include "analysis/analysis.h"
+#include "analysis/jobs.h"
+#include "store/workspace.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -131,5 +137,68 @@ void BM_WordDocument300x20000(benchmark::State& state) {
 BENCHMARK(BM_WordDocument300x20000)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// A project whose zidian holds the rows of generate(200000, 10, 50000) (2.2 million rows,
+// 2 million of "关键词"), made once in a temporary folder.
+const std::filesystem::path& bench_project() {
+    static const std::filesystem::path folder = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "lumacite-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::exit(1);
+        }
+        auto ws = lumacite::store::Workspace::bind(pattern, "B1");
+        for (const Row& r : generate(200000, 10, 50000)) {
+            ws.append_value(1, r.wenzhangha, r.guanjianzi, r.zhi);
+        }
+        ws.close();
+        std::atexit([] { std::filesystem::remove_all(bench_project()); });
+        return std::filesystem::path(pattern);
+    }();
+    return folder;
+}
+
+// The floor of every count: one sequential read of the zidian file in 1 MB blocks.
+void BM_PlainReadOfZidian(benchmark::State& state) {
+    const auto file = bench_project() / "B1" / lumacite::store::zidian_file_name("B1");
+    std::vector<char> block(1 << 20);
+    for (auto _ : state) {
+        const int fd = ::open(file.c_str(), O_RDONLY);
+        std::size_t total = 0;
+        for (ssize_t n; (n = ::read(fd, block.data(), block.size())) > 0;) {
+            total += static_cast<std::size_t>(n);
+        }
+        ::close(fd);
+        state.counters["MB"] = static_cast<double>(total) / (1 << 20);
+    }
+}
+BENCHMARK(BM_PlainReadOfZidian)->Unit(benchmark::kMillisecond);
+
+// The statistics job of "关键词" on that project, tongji written; compare with the read.
+void BM_StatisticsJobOnZidian(benchmark::State& state) {
+    auto ws = lumacite::store::Workspace::bind(bench_project(), "B1");
+    lumacite::NullProgress quiet;
+    for (auto _ : state) {
+        run_statistics_job(ws, "关键词", "<txt>", quiet);
+    }
+}
+BENCHMARK(BM_StatisticsJobOnZidian)->Unit(benchmark::kMillisecond);
+
+// The co-occurrence matrix of the 1,000 most frequent values of "关键词" on that project.
+void BM_CooccurrenceJobOnZidian(benchmark::State& state) {
+    auto ws = lumacite::store::Workspace::bind(bench_project(), "B1");
+    lumacite::NullProgress quiet;
+    run_statistics_job(ws, "关键词", "<txt>", quiet);
+    const auto values = ranked_values(ws, "关键词");
+    const long long lower = values.at(999).cishu;
+    for (auto _ : state) {
+        MatrixResults results;
+        run_matrix_job(ws, MatrixKind::cooccurrence, "关键词", "<txt>", values, lower,
+                       values.front().cishu, results, quiet);
+        benchmark::DoNotOptimize(results.cooccurrence->cells.data());
+    }
+}
+BENCHMARK(BM_CooccurrenceJobOnZidian)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <deque>
+#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -47,16 +47,33 @@ std::string matrix_job_title(MatrixKind kind) {
 
 namespace {
 
-// Numbers the distinct stored texts of a field in order of first appearance.
+// Numbers the distinct stored texts of a field in order of first appearance. An open-
+// addressing table of (hash, number) over one buffer of the texts: millions of lookups in
+// a table of tens of thousands of texts stay within a few cache lines each.
 class StoredNumbers {
 public:
+    StoredNumbers() : slots_(1024) {}
+
     std::uint32_t number(std::string_view stored) {
-        if (const auto it = index_.find(stored); it != index_.end()) {
-            return it->second;
+        const std::uint64_t hash = std::hash<std::string_view>{}(stored);
+        std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot& slot = slots_[i];
+            if (slot.number == empty) {
+                break;
+            }
+            if (slot.hash == hash && text(slot.number) == stored) {
+                return slot.number;
+            }
         }
-        const auto n = static_cast<std::uint32_t>(texts_.size());
-        texts_.emplace_back(stored);
-        index_.emplace(texts_.back(), n);
+        const auto n = static_cast<std::uint32_t>(spans_.size());
+        spans_.push_back({buffer_.size(), stored.size()});
+        buffer_.append(stored);
+        if (2 * spans_.size() > slots_.size()) {
+            grow();
+            mask = slots_.size() - 1;
+        }
+        place({hash, n});
         return n;
     }
 
@@ -65,12 +82,12 @@ public:
     std::vector<std::uint32_t> decode(std::vector<std::string>& decoded) const {
         std::unordered_map<std::string, std::uint32_t> seen;
         std::vector<std::uint32_t> entry;
-        entry.reserve(texts_.size());
-        for (const auto& stored : texts_) {
-            std::string text = text::gb18030_to_utf8(stored);
-            const auto [it, added] = seen.emplace(text, static_cast<std::uint32_t>(decoded.size()));
+        entry.reserve(spans_.size());
+        for (std::uint32_t n = 0; n < spans_.size(); ++n) {
+            std::string utf8 = text::gb18030_to_utf8(text(n));
+            const auto [it, added] = seen.emplace(utf8, static_cast<std::uint32_t>(decoded.size()));
             if (added) {
-                decoded.push_back(std::move(text));
+                decoded.push_back(std::move(utf8));
             }
             entry.push_back(it->second);
         }
@@ -78,8 +95,36 @@ public:
     }
 
 private:
-    std::deque<std::string> texts_; // stable: the index views them
-    std::unordered_map<std::string_view, std::uint32_t> index_;
+    static constexpr std::uint32_t empty = UINT32_MAX;
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t number = empty;
+    };
+
+    std::string_view text(std::uint32_t n) const {
+        return {buffer_.data() + spans_[n].first, spans_[n].second};
+    }
+    void place(const Slot& slot) {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = slot.hash & mask;
+        while (slots_[i].number != empty) {
+            i = (i + 1) & mask;
+        }
+        slots_[i] = slot;
+    }
+    void grow() {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        for (const Slot& slot : old) {
+            if (slot.number != empty) {
+                place(slot);
+            }
+        }
+    }
+
+    std::vector<Slot> slots_;                                // a power of two, at most half full
+    std::string buffer_;                                     // the texts one after another
+    std::vector<std::pair<std::size_t, std::size_t>> spans_; // offset and length of each
 };
 
 } // namespace
