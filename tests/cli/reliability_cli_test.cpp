@@ -259,8 +259,9 @@ TEST_F(ReliabilityCli, CommandsThatOnlyReadWorkOnAReadOnlyProgramFolder) {
         names.push_back(e.path().filename().string());
     }
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{".lumacite.lock", "a.txt", "temp.dbf",
-                                               "tongjiR1.dbf", "zidianR1.dbf"}));
+    // Counting and matrices write no scratch table: no temp.dbf.
+    EXPECT_EQ(names, (std::vector<std::string>{".lumacite.lock", "a.txt", "tongjiR1.dbf",
+                                               "zidianR1.dbf"}));
 }
 
 } // namespace
