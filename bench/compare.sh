@@ -6,12 +6,12 @@
 # are the wall times of whole processes (start-up and imports included), the best of
 # COMPARE_RUNS runs; the Python side's own figure without its start-up is shown beside.
 #
-# usage: bench/compare.sh [BUILD_DIR]
+# usage: bench/compare.sh [BUILD_DIR]   (COMPARE_N, COMPARE_RUNS, COMPARE_DIR, COMPARE_PYTHON)
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 cli=$build/bin/lumacite-cli
-python=/usr/bin/python3
+python=${COMPARE_PYTHON:-/usr/bin/python3}
 n=${COMPARE_N:-10000}
 runs=${COMPARE_RUNS:-3}
 work=${COMPARE_DIR:-$build/compare}
@@ -39,7 +39,9 @@ chain() {
         sed 's/^/    /' "$work/$name.err" >&2
         exit 3
     fi
-    elapsed=$(echo "$elapsed $start $(now)" | awk '{ printf "%.3f", $1 + $3 - $2 }')
+    took=$(echo "$start $(now)" | awk '{ printf "%.2f", $2 - $1 }')
+    elapsed=$(echo "$elapsed $took" | awk '{ printf "%.3f", $1 + $2 }')
+    steps="$steps $name ${took}s"
 }
 
 # The count of the 1000th statistics row: --min for about 1,000 values.
@@ -57,6 +59,7 @@ lumacite() {
     "$cli" --home "$home" project add 1 --format "$1" >/dev/null
     "$cli" --home "$home" doc add 1 "$2" >/dev/null
     elapsed=0
+    steps=""
     chain extract "$cli" --home "$home" extract 1 1
     chain stats-1 "$cli" --home "$home" stats 1 "$3" --yes
     chain stats-2 "$cli" --home "$home" stats 1 "$4" --yes
@@ -83,6 +86,7 @@ for kind in pubmed wos; do
             lumacite WOS "$file" '<引文期刊>' 作者
         fi
         ours="$ours $elapsed"
+        ours_steps=$steps
         elapsed=0
         chain python "$python" "$root/bench/peer_baseline.py" "$kind" "$file"
         theirs="$theirs $elapsed"
@@ -100,5 +104,6 @@ for kind in pubmed wos; do
     awk -v k="$kind" -v o="$ours" -v t="$theirs" -v i="$inner" -v f="$floor" -v b="$bytes" '
         BEGIN { printf "%-8s %11.2f %11.2f %6.2fx %15.2f %6.2fx   %.2f s for %.0f MB\n",
                        k, o, t, t / o, i, i / o, f, b / 1048576 }'
+    echo "         lumacite, last run:$ours_steps"
 done
 [ "${COMPARE_KEEP:-0}" = 1 ] || rm -rf "$work"
