@@ -173,9 +173,12 @@ inline constexpr const char* extract_no_directory = "无相应的目录路径！
 inline constexpr const char* extract_no_file = "无相应的文档文件！\r";
 // Command line: the project's format has no keyword definitions (no format type).
 inline constexpr const char* extract_no_format_type = "项目的格式没有关键字定义，无法提取！\r";
-// A tagged-text file gone or locked during the run: "“" + path + tail.
+// An input file gone or locked during the run: "“" + path + tail.
 inline constexpr const char* extract_file_unreadable = "“";
 inline constexpr const char* extract_file_unreadable_tail = "”文件无法读取，提取已中止！\r";
+// A gzip-compressed file whose data is damaged or cut short: "“" + path + tail.
+inline constexpr const char* extract_gzip_corrupt_tail =
+    "”文件的压缩数据已损坏，无法解压，提取已中止！\r";
 // None of the entry's files can be read (all gone or unreadable): nothing was changed,
 // the values of an earlier extraction stay.
 inline constexpr const char* extract_no_readable_file =
@@ -190,9 +193,6 @@ inline constexpr const char* extract_summary_end = " 行。\r";
 // XML files: "“" + shown path + "”文件非<xml>格式，无法读取！\r"
 inline constexpr const char* xml_not_xml_before = "“";
 inline constexpr const char* xml_not_xml_after = "”文件非<xml>格式，无法读取！\r";
-// "“" + path + "”文件无法读取，提取已中止！\r" (a file gone or locked during the run)
-inline constexpr const char* xml_cannot_read_before = "“";
-inline constexpr const char* xml_cannot_read_after = "”文件无法读取，提取已中止！\r";
 // A definition the XML walker cannot apply: "关键字“" + keyword + after-text.
 inline constexpr const char* xml_keyword_before = "关键字“";
 inline constexpr const char* xml_element_content_after =

@@ -1,13 +1,10 @@
 #include "extract/txt_extractor.h"
 
-#include "messages.h"
 #include "text/text.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace lumacite::extract {
 namespace {
@@ -161,24 +158,17 @@ TxtExtractor::TxtExtractor(const ExtractionFormat& format) {
 
 FileOutcome TxtExtractor::extract_file(const std::filesystem::path& file, ValueSink& sink,
                                        Progress& progress) {
-    const FileOutcome unreadable{FileOutcome::Kind::stopped,
-                                 std::string(msg::extract_file_unreadable) + file.string() +
-                                     msg::extract_file_unreadable_tail};
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) {
-        return unreadable;
+    InputFile input;
+    return extract_file(input, file, sink, progress);
+}
+
+FileOutcome TxtExtractor::extract_file(InputFile& input, const std::filesystem::path& file,
+                                       ValueSink& sink, Progress& progress) {
+    const InputFile::Status status = input.read(file);
+    if (status != InputFile::Status::read) {
+        return {FileOutcome::Kind::stopped, input_failure_message(status, file)};
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return unreadable;
-    }
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
-        return unreadable;
-    }
-    const std::string text = text::decode_input(bytes);
-    bytes.clear();
-    bytes.shrink_to_fit();
+    const std::string text = text::decode_input(input.bytes());
     FileOutcome done;
     done.articles = extract_text(text, sink, progress);
     return done;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "extract/extractor.h"
+#include "extract/input_file.h"
 #include "extract/value_sink.h"
 #include "progress.h"
 
@@ -32,9 +33,14 @@ public:
     // False when the format has no walked definitions: the run then reads nothing.
     bool has_definitions() const { return !definitions_.empty(); }
 
-    // Reads one file (UTF-8 with or without BOM, UTF-16 with BOM, otherwise GB18030)
-    // and extracts it. A file that cannot be read gives `stopped` with the message.
+    // Reads one file (UTF-8 with or without BOM, UTF-16 with BOM, otherwise GB18030;
+    // gzip-compressed or not) and extracts it. A file that cannot be read, or whose
+    // compressed data is damaged, gives `stopped` with the message of
+    // input_failure_message and nothing written.
     FileOutcome extract_file(const std::filesystem::path& file, ValueSink& sink,
+                             Progress& progress);
+    // The same, read into `input` (its buffer serves the files of one reader in turn).
+    FileOutcome extract_file(InputFile& input, const std::filesystem::path& file, ValueSink& sink,
                              Progress& progress);
 
     // Extracts decoded (UTF-8) text: one keyword pass per walked definition, in order;

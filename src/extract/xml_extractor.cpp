@@ -1,5 +1,6 @@
 #include "extract/xml_extractor.h"
 
+#include "extract/input_file.h"
 #include "extract/xml_check.h"
 
 #include "messages.h"
@@ -9,8 +10,6 @@
 
 #include <array>
 #include <cstdio>
-#include <fstream>
-#include <memory>
 #include <optional>
 
 namespace lumacite::extract {
@@ -537,31 +536,25 @@ FileOutcome XmlExtractor::extract_file(const std::filesystem::path& file,
                                        const std::string& shown_path,
                                        const ExtractionFormat& format, ArticleCounter& counter,
                                        ValueSink& sink, Progress& progress) const {
-    std::string buffer;
-    {
-        // Read without initialising the buffer first: files run to hundreds of megabytes.
-        std::error_code ec;
-        const bool regular = std::filesystem::is_regular_file(file, ec);
-        const std::uintmax_t size = regular ? std::filesystem::file_size(file, ec) : 0;
-        std::unique_ptr<char[]> bytes(new char[regular && !ec ? size + 1 : 1]);
-        std::ifstream in;
-        if (regular && !ec) {
-            in.open(file, std::ios::binary);
-            in.read(bytes.get(), static_cast<std::streamsize>(size));
-        }
-        if (!regular || ec || !in || static_cast<std::uintmax_t>(in.gcount()) != size) {
-            return {FileOutcome::Kind::stopped, std::string(msg::xml_cannot_read_before) +
-                                                    file.string() + msg::xml_cannot_read_after};
-        }
-        const std::string_view read(bytes.get(), size);
-        // Most files are UTF-8 already: parse them where they were read, without a copy.
-        if (text::xml_is_plain_utf8(read)) {
-            return extract_decoded(bytes.get(), size, shown_path, format, counter, sink, progress);
-        }
-        buffer = text::decode_xml(read);
+    InputFile input;
+    return extract_file(input, file, shown_path, format, counter, sink, progress);
+}
+
+FileOutcome XmlExtractor::extract_file(InputFile& input, const std::filesystem::path& file,
+                                       const std::string& shown_path,
+                                       const ExtractionFormat& format, ArticleCounter& counter,
+                                       ValueSink& sink, Progress& progress) const {
+    const InputFile::Status status = input.read(file);
+    if (status != InputFile::Status::read) {
+        return {FileOutcome::Kind::stopped, input_failure_message(status, file)};
     }
-    return extract_decoded(buffer.data(), buffer.size(), shown_path, format, counter, sink,
-                           progress);
+    // Most files are UTF-8 already: parse them where they were read, without a copy.
+    const std::string_view read = input.bytes();
+    if (text::xml_is_plain_utf8(read)) {
+        return extract_decoded(const_cast<char*>(read.data()), read.size(), shown_path, format,
+                               counter, sink, progress);
+    }
+    return extract_bytes(read, shown_path, format, counter, sink, progress);
 }
 
 FileOutcome XmlExtractor::extract_bytes(std::string_view bytes, const std::string& shown_path,

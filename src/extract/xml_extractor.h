@@ -5,6 +5,7 @@
 #pragma once
 
 #include "extract/extractor.h"
+#include "extract/input_file.h"
 
 #include <filesystem>
 #include <string>
@@ -23,14 +24,21 @@ public:
     // `counter` (ten digits, zero-padded), which the caller keeps across the files of
     // one run.
     //
-    // Returns done; skipped with the "not XML" message when the file cannot be read or
-    // is not well-formed XML (nothing written); stopped with a message naming the
+    // Returns done; skipped with the "not XML" message when the file is not well-formed
+    // XML (nothing written); stopped with the message of input_failure_message when the
+    // file cannot be read or its compressed data is damaged (nothing written), or with a
+    // message naming the
     // keyword when a definition cannot be applied (a path ending on an element that
     // holds only elements, a substring form whose position or length is not a whole
     // number). Rows written before a stop stay written.
     FileOutcome extract_file(const std::filesystem::path& file, const std::string& shown_path,
                              const ExtractionFormat& format, ArticleCounter& counter,
                              ValueSink& sink, Progress& progress) const;
+
+    // The same, read into `input` (its buffer serves the files of one reader in turn).
+    FileOutcome extract_file(InputFile& input, const std::filesystem::path& file,
+                             const std::string& shown_path, const ExtractionFormat& format,
+                             ArticleCounter& counter, ValueSink& sink, Progress& progress) const;
 
     // The same for the bytes of a file already read.
     FileOutcome extract_bytes(std::string_view bytes, const std::string& shown_path,

@@ -2,6 +2,7 @@
 
 #include "extract_test_support.h"
 #include "messages.h"
+#include "support/gzip.h"
 #include "support/temp_dir.h"
 #include "text/text.h"
 
@@ -258,6 +259,64 @@ TEST(ExtractionRun, AFileGoneDuringTheRunStopsItKeepingRowsAndCleaningUp) {
     EXPECT_EQ(table.log, (std::vector<std::string>{"delete empty", "flush"}));
     EXPECT_EQ(zhi_of(table.rows, 2), (std::vector<std::string>{"第一作者=A", "作者=A"}));
     EXPECT_TRUE(zhi_of(table.rows, 1).empty());
+}
+
+std::vector<std::string> table_rows(const std::vector<ValueRow>& rows) {
+    std::vector<std::string> out;
+    for (const auto& r : rows) {
+        out.push_back(r.wenzhangha + " " + r.guanjianzi + "=" + r.zhi);
+    }
+    return out;
+}
+
+// A directory entry "txt.gz" reads the compressed files (and no plain ones), with the rows
+// the plain files give.
+TEST(ExtractionRun, CompressedDirectoryEntryGivesTheRowsOfThePlainFiles) {
+    const std::vector<std::string> texts = {"PT J\nAU A1\n   A2\nTI t1\nPT J\nAU B1\n",
+                                            "\xEF\xBB\xBFPT J\nAU 王\nTI 题\n"};
+    testing::TempDir plain;
+    testing::TempDir packed;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        testing::write_file(plain / (std::to_string(i) + ".txt"), texts[i]);
+        testing::write_file(packed / (std::to_string(i) + (i == 0 ? ".txt.gz" : ".TXT.GZ")),
+                            testing::gzip(texts[i]));
+    }
+    testing::write_file(packed / "2.txt", "PT J\nAU Plain\n");
+    MemoryTable from_plain;
+    MemoryTable from_packed;
+    NullProgress progress;
+    const ExtractionResult p = run_extraction(
+        request_for(plain.path(), {"P1", 1, plain.path().string(), "txt"}), from_plain, progress);
+    const ExtractionResult z =
+        run_extraction(request_for(packed.path(), {"P1", 1, packed.path().string(), "txt.gz"}),
+                       from_packed, progress);
+    EXPECT_EQ(z.status, ExtractionResult::Status::done);
+    EXPECT_EQ(extraction_summary(z), "读取文件 2 个，文章 3 篇，写入 9 行。\r");
+    EXPECT_EQ(extraction_summary(z), extraction_summary(p));
+    EXPECT_EQ(table_rows(from_packed.rows), table_rows(from_plain.rows));
+    EXPECT_EQ(table_rows(from_packed.rows).back(), "0000000001 标题=题");
+}
+
+// Damaged compressed data stops the run as an unreadable file does: the message names the
+// file, the rows of the files before it stay, the end clean-up runs.
+TEST(ExtractionRun, DamagedCompressedFileStopsTheRunKeepingEarlierRows) {
+    testing::TempDir dir;
+    const std::string packed = testing::gzip("PT J\nAU B\n");
+    testing::write_file(dir / "1.txt.gz", testing::gzip("PT J\nAU A\n"));
+    testing::write_file(dir / "2.txt.gz", packed.substr(0, packed.size() - 3));
+    testing::write_file(dir / "3.txt.gz", testing::gzip("PT J\nAU C\n"));
+    MemoryTable table;
+    NullProgress progress;
+    const ExtractionResult r = run_extraction(
+        request_for(dir.path(), {"P1", 1, dir.path().string(), "txt.gz"}), table, progress);
+    EXPECT_EQ(r.status, ExtractionResult::Status::stopped);
+    EXPECT_EQ(r.messages,
+              (std::vector<std::string>{"“" + (dir / "2.txt.gz").string() +
+                                        "”文件的压缩数据已损坏，无法解压，提取已中止！\r"}));
+    EXPECT_EQ(r.files_read, 1);
+    EXPECT_EQ(table_rows(table.rows),
+              (std::vector<std::string>{"0000000001 第一作者=A", "0000000001 作者=A"}));
+    EXPECT_EQ(table.log, (std::vector<std::string>{"delete empty", "flush"}));
 }
 
 TEST(ExtractionRun, ARunThatFindsNoArticleReadNothing) {

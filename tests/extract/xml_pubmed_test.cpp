@@ -1,5 +1,6 @@
 // Real PubMed XML files read with the shipped "PubMed" format (built from the catalogue
 // seed), and the older MedlineCitationSet files. Expected values were read off the XML.
+#include "support/gzip.h"
 #include "support/temp_dir.h"
 #include "xml_support.h"
 
@@ -210,6 +211,30 @@ TEST(XmlPubmed, MedlineDateYearAndByteOrderMark) {
     EXPECT_EQ(shipped.sink.values("10953346", "年代"), Values{"2000"});
     EXPECT_EQ(shipped.sink.values("10953346", "页码"), Values{"2697-703"});
     EXPECT_EQ(shipped.sink.values("12121007", "DOI"), Values{"10.1080/15216540212643"});
+}
+
+// A compressed export reads as the plain one, whatever its name: the same outcome, rows
+// and gauge, for a file with a byte-order mark and for a compact one.
+TEST(XmlPubmed, CompressedFileReadsAsThePlainOne) {
+    testing::TempDir dir;
+    for (const std::string name :
+         {"sr-project_pubmed_result_excerpt.xml", "biopython_Entrez_pubmed4.xml"}) {
+        SCOPED_TRACE(name);
+        const auto plain = run_file(name, shipped_pubmed());
+        ASSERT_EQ(plain.outcome.kind, FileOutcome::Kind::done);
+        ASSERT_FALSE(plain.sink.rows.empty());
+        testing::write_file(dir / (name + ".gz"),
+                            testing::gzip(testing::read_file(samples + name)));
+        FileRun packed;
+        extract::ArticleCounter counter;
+        packed.outcome = extract::XmlExtractor().extract_file(
+            dir / (name + ".gz"), name, shipped_pubmed(), counter, packed.sink, packed.progress);
+        EXPECT_EQ(packed.outcome.kind, FileOutcome::Kind::done);
+        EXPECT_EQ(packed.outcome.articles, plain.outcome.articles);
+        EXPECT_EQ(packed.sink.rows, plain.sink.rows);
+        EXPECT_EQ(packed.progress.maximum, plain.progress.maximum);
+        EXPECT_EQ(packed.progress.positions, plain.progress.positions);
+    }
 }
 
 // The older licensee files: root MedlineCitationSet with bare MedlineCitation records.
