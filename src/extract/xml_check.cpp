@@ -151,7 +151,7 @@ std::string escaped(std::string_view value) {
 
 class Checker {
 public:
-    explicit Checker(std::string_view text) : s_(text) {}
+    Checker(std::string_view text, XmlOutline* outline) : s_(text), outline_(outline) {}
 
     XmlCheck run(std::string& expanded) {
         try {
@@ -323,11 +323,27 @@ private:
         }
     }
 
+    // The stretch [from, to) between two children of the document element.
+    void between_children(std::size_t from, std::size_t to) {
+        if (outline_ != nullptr && std::any_of(s_.begin() + static_cast<std::ptrdiff_t>(from),
+                                               s_.begin() + static_cast<std::ptrdiff_t>(to),
+                                               [](char c) { return !is_space(c); })) {
+            outline_->text_between.emplace_back(from, to);
+        }
+    }
+
     // The document element with everything in it.
     void element() {
         if (start_tag()) {
+            if (outline_ != nullptr) {
+                outline_->content_begin = outline_->content_end = p_;
+            }
             return;
         }
+        if (outline_ != nullptr) {
+            outline_->content_begin = p_;
+        }
+        std::size_t child_end = p_; // where the stretch after the last child began
         const std::size_t depth = open_.size() - 1;
         while (open_.size() > depth) {
             p_ = next_stop(s_, p_, false);
@@ -337,7 +353,16 @@ private:
             switch (byte()) {
             case '<':
                 if (at("</")) {
+                    const std::size_t tag = p_;
                     end_tag();
+                    if (open_.size() == 1) {
+                        child_end = p_;
+                    } else if (open_.empty()) {
+                        between_children(child_end, tag);
+                        if (outline_ != nullptr) {
+                            outline_->content_end = tag;
+                        }
+                    }
                 } else if (at("<!--")) {
                     comment();
                 } else if (at("<![CDATA[")) {
@@ -349,6 +374,15 @@ private:
                     processing_instruction();
                 } else if (at("<!")) {
                     fail();
+                } else if (open_.size() == 1) {
+                    // A child of the document element.
+                    between_children(child_end, p_);
+                    if (outline_ != nullptr) {
+                        ++outline_->elements;
+                    }
+                    if (start_tag()) {
+                        child_end = p_;
+                    }
                 } else {
                     start_tag();
                 }
@@ -643,6 +677,7 @@ private:
     }
 
     std::string_view s_;
+    XmlOutline* outline_;
     std::size_t p_ = 0;
     std::vector<std::string_view> open_;
     std::vector<std::string_view> attributes_;
@@ -652,8 +687,11 @@ private:
 
 } // namespace
 
-XmlCheck check_xml(std::string_view text, std::string& expanded) {
-    return Checker(text).run(expanded);
+XmlCheck check_xml(std::string_view text, std::string& expanded, XmlOutline* outline) {
+    if (outline != nullptr) {
+        *outline = XmlOutline{};
+    }
+    return Checker(text, outline).run(expanded);
 }
 
 } // namespace lumacite::extract

@@ -10,7 +10,9 @@
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <optional>
+#include <vector>
 
 namespace lumacite::extract {
 namespace {
@@ -41,13 +43,17 @@ bool is_text_node(const pugi::xml_node& n) {
     return t == pugi::node_pcdata || t == pugi::node_cdata;
 }
 
+bool is_space_byte(char c) {
+    return c == ' ' || c == '\n' || c == '\t' || c == '\r';
+}
+
 // Text of blanks, tabs and line breaks only: the layout between elements.
 bool is_layout(const pugi::xml_node& n) {
     if (n.type() != pugi::node_pcdata) {
         return false;
     }
     for (const char* s = n.value(); *s != 0; ++s) {
-        if (*s != ' ' && *s != '\n' && *s != '\t' && *s != '\r') {
+        if (!is_space_byte(*s)) {
             return false;
         }
     }
@@ -450,54 +456,214 @@ std::string keyword_message(const std::string& keyword, DefinitionError::Kind ki
                                                            : msg::xml_substring_numbers_after);
 }
 
-// Parses UTF-8 text in place (the parser writes into `data`) and reads its articles.
-FileOutcome extract_decoded(char* data, std::size_t size, const std::string& shown_path,
-                            const ExtractionFormat& format, ArticleCounter& counter,
-                            ValueSink& sink, Progress& progress) {
+// ---- Article by article --------------------------------------------------------------
+// A file is checked whole, then each child of the document element is parsed on its own:
+// the parse of "<Child>…</Child>" gives the same subtree as the parse of the whole
+// document, and memory stays that of one child.
+
+// The end of the markup that begins at `p` ("<!--…-->", "<![CDATA[…]]>", "<?…?>"), or
+// npos when `p` begins none of them.
+std::size_t skip_markup(std::string_view s, std::size_t p) {
+    auto past = [&](std::string_view close, std::size_t from) {
+        const std::size_t at = s.find(close, from);
+        return at == std::string_view::npos ? s.size() : at + close.size();
+    };
+    const std::string_view rest = s.substr(p);
+    if (rest.starts_with("<!--")) {
+        return past("-->", p + 4);
+    }
+    if (rest.starts_with("<![CDATA[")) {
+        return past("]]>", p + 9);
+    }
+    if (rest.starts_with("<?")) {
+        return past("?>", p + 2);
+    }
+    return std::string_view::npos;
+}
+
+std::size_t find_lt(std::string_view s, std::size_t from, std::size_t end) {
+    const void* at = std::memchr(s.data() + from, '<', end - from);
+    return at == nullptr ? end : static_cast<std::size_t>(static_cast<const char*>(at) - s.data());
+}
+
+// The end of the tag that begins at `p` ("<" name attributes ">"), quotes respected.
+std::size_t tag_end(std::string_view s, std::size_t p) {
+    char quote = 0;
+    for (++p; p < s.size(); ++p) {
+        const char c = s[p];
+        if (quote != 0) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return p + 1;
+        }
+    }
+    return s.size();
+}
+
+// The end of the element whose start tag begins at `p`, in well-formed text.
+std::size_t element_end(std::string_view s, std::size_t p) {
+    long long depth = 0;
+    while (p < s.size()) {
+        if (const std::size_t skipped = skip_markup(s, p); skipped != std::string_view::npos) {
+            p = skipped;
+        } else if (s[p + 1] == '/') {
+            p = tag_end(s, p);
+            if (--depth == 0) {
+                return p;
+            }
+        } else {
+            p = tag_end(s, p);
+            if (s[p - 2] != '/') {
+                ++depth;
+            } else if (depth == 0) {
+                return p; // an empty-element tag at the top
+            }
+        }
+        p = find_lt(s, p, s.size());
+    }
+    return s.size();
+}
+
+// The children of the document element of a checked text, one element at a time.
+class ChildElements {
+public:
+    ChildElements(std::string_view text, const XmlOutline& outline)
+        : s_(text), p_(outline.content_begin), end_(outline.content_end) {}
+    // The next child element's span; false after the last.
+    bool next(std::string_view& element) {
+        for (;;) {
+            p_ = find_lt(s_, p_, end_);
+            if (p_ >= end_) {
+                return false;
+            }
+            if (const std::size_t skipped = skip_markup(s_, p_);
+                skipped != std::string_view::npos) {
+                p_ = skipped;
+                continue;
+            }
+            const std::size_t from = p_;
+            p_ = element_end(s_, p_);
+            element = s_.substr(from, p_ - from);
+            return true;
+        }
+    }
+
+private:
+    std::string_view s_;
+    std::size_t p_;
+    std::size_t end_;
+};
+
+// The name of the element whose start tag opens `element`.
+std::string_view element_name(std::string_view element) {
+    std::size_t n = 1;
+    while (n < element.size() && element[n] != '>' && element[n] != '/' &&
+           !is_space_byte(element[n])) {
+        ++n;
+    }
+    return element.substr(1, n - 1);
+}
+
+// A piece of a checked document that the parser refuses after all.
+struct PieceRefused {};
+
+// Parses pieces of a checked document one at a time, in a buffer kept between them.
+class PieceParser {
+public:
+    // The element that `element` holds, parsed as the whole document would parse it.
+    pugi::xml_node element(std::string_view element) {
+        buffer_.assign(element);
+        return parse().first_child();
+    }
+    // The number of kids the stretch of content `between` gives the document element.
+    long long kids_between(std::string_view between) {
+        buffer_.assign("<r>");
+        buffer_.append(between);
+        buffer_.append("</r>");
+        return kid_count(parse().first_child());
+    }
+
+private:
+    pugi::xml_document& parse() {
+        const pugi::xml_parse_result parsed = doc_.load_buffer_inplace(
+            buffer_.data(), buffer_.size(), parse_options, pugi::encoding_utf8);
+        if (!parsed) {
+            throw PieceRefused{}; // not expected of text the check accepted
+        }
+        return doc_;
+    }
+    std::string buffer_;
+    pugi::xml_document doc_;
+};
+
+// Checks decoded (UTF-8) text and reads its articles.
+FileOutcome extract_text(std::string_view text, const std::string& shown_path,
+                         const ExtractionFormat& format, ArticleCounter& counter, ValueSink& sink,
+                         Progress& progress) {
     const FileOutcome not_xml{FileOutcome::Kind::skipped, std::string(msg::xml_not_xml_before) +
                                                               shown_path + msg::xml_not_xml_after};
     // The parser takes much that is not XML; such a file must yield nothing.
     std::string expanded;
-    switch (check_xml(std::string_view(data, size), expanded)) {
+    XmlOutline outline;
+    switch (check_xml(text, expanded, &outline)) {
     case XmlCheck::refused:
         return not_xml;
-    case XmlCheck::expanded:
-        data = expanded.data();
-        size = expanded.size();
+    case XmlCheck::expanded: {
+        // The outline of the expanded text: the positions of its children.
+        text = expanded;
+        std::string unused;
+        if (check_xml(text, unused, &outline) != XmlCheck::well_formed) {
+            return not_xml;
+        }
         break;
+    }
     case XmlCheck::well_formed:
         break;
     }
-    pugi::xml_document doc;
-    const pugi::xml_parse_result parsed =
-        doc.load_buffer_inplace(data, size, parse_options, pugi::encoding_utf8);
-    if (!parsed) {
-        return not_xml;
-    }
-    // Well-formed XML has exactly one document element.
-    int elements = 0;
-    for (pugi::xml_node c = doc.first_child(); c; c = c.next_sibling()) {
-        if (c.type() == pugi::node_element) {
-            ++elements;
-        }
-    }
-    if (elements != 1) {
-        return not_xml;
-    }
 
-    const pugi::xml_node root = doc.document_element();
+    PieceParser parser;
+    // n(R): the child elements and the text kids between them.
+    std::vector<long long> kids_between;
+    long long maximum = static_cast<long long>(outline.elements);
+    try {
+        for (const auto& [from, to] : outline.text_between) {
+            kids_between.push_back(parser.kids_between(text.substr(from, to - from)));
+            maximum += kids_between.back();
+        }
+    } catch (const PieceRefused&) {
+        return not_xml;
+    }
+    progress.set_maximum(maximum);
+
     const std::string article_name =
         format.article_node ? format.article_node->jiedian[0] : std::string();
     const bool headings = format.geshi == "PubMed" && format.subject_headings.has_value();
-    progress.set_maximum(kid_count(root));
-
     const std::string* current_keyword = nullptr;
     FileOutcome done;
+    long long position = 1;
+    auto step = [&] {
+        progress.set_position(position++);
+        progress.pump();
+    };
+    std::size_t next_between = 0;
+    auto text_kids_before = [&](std::size_t at) {
+        for (; next_between < kids_between.size() && outline.text_between[next_between].first < at;
+             ++next_between) {
+            for (long long k = 0; k < kids_between[next_between]; ++k) {
+                step();
+            }
+        }
+    };
     try {
-        long long position = 1;
         std::string wenzhangha;
-        for (pugi::xml_node k = first_kid(root); k; k = next_kid(k)) {
-            if (!article_name.empty() && named(k, article_name)) {
+        ChildElements children(text, outline);
+        std::string_view element;
+        while (children.next(element)) {
+            text_kids_before(static_cast<std::size_t>(element.data() - text.data()));
+            if (!article_name.empty() && element_name(element) == article_name) {
+                const pugi::xml_node k = parser.element(element);
                 ++done.articles;
                 if (format.article_number) {
                     current_keyword = &format.article_number->guanjianzi;
@@ -519,9 +685,11 @@ FileOutcome extract_decoded(char* data, std::size_t size, const std::string& sho
                     write_headings(k, *format.subject_headings, wenzhangha, sink);
                 }
             }
-            progress.set_position(position++);
-            progress.pump();
+            step();
         }
+        text_kids_before(text.size());
+    } catch (const PieceRefused&) {
+        return not_xml;
     } catch (const DefinitionError& e) {
         return {FileOutcome::Kind::stopped,
                 keyword_message(current_keyword ? *current_keyword : std::string(), e.kind),
@@ -548,21 +716,21 @@ FileOutcome XmlExtractor::extract_file(InputFile& input, const std::filesystem::
     if (status != InputFile::Status::read) {
         return {FileOutcome::Kind::stopped, input_failure_message(status, file)};
     }
-    // Most files are UTF-8 already: parse them where they were read, without a copy.
-    const std::string_view read = input.bytes();
-    if (text::xml_is_plain_utf8(read)) {
-        return extract_decoded(const_cast<char*>(read.data()), read.size(), shown_path, format,
-                               counter, sink, progress);
-    }
-    return extract_bytes(read, shown_path, format, counter, sink, progress);
+    return extract_bytes(input.bytes(), shown_path, format, counter, sink, progress);
 }
 
 FileOutcome XmlExtractor::extract_bytes(std::string_view bytes, const std::string& shown_path,
                                         const ExtractionFormat& format, ArticleCounter& counter,
                                         ValueSink& sink, Progress& progress) const {
-    std::string buffer = text::decode_xml(bytes);
-    return extract_decoded(buffer.data(), buffer.size(), shown_path, format, counter, sink,
-                           progress);
+    // Most files are UTF-8 already (some with a byte-order mark): read them where they are.
+    if (text::xml_is_plain_utf8(bytes)) {
+        return extract_text(bytes, shown_path, format, counter, sink, progress);
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF") && text::is_valid_utf8(bytes.substr(3))) {
+        return extract_text(bytes.substr(3), shown_path, format, counter, sink, progress);
+    }
+    const std::string decoded = text::decode_xml(bytes);
+    return extract_text(decoded, shown_path, format, counter, sink, progress);
 }
 
 } // namespace lumacite::extract

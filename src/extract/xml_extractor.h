@@ -2,6 +2,9 @@
 // articles) and writes, article by article, the values of every walked keyword definition
 // of the format, following each definition's node path with the node walker. For the
 // format named exactly "PubMed" it also writes the subject-heading keys of each article.
+//
+// A file is checked whole for well-formedness, then read one child of the document
+// element at a time: memory beyond the file's own bytes is that of one article.
 #pragma once
 
 #include "extract/extractor.h"

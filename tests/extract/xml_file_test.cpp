@@ -226,5 +226,49 @@ TEST(XmlFile, StopKeepsTheRowsOfEarlierArticles) {
     EXPECT_EQ(run.progress.positions, (std::vector<long long>{1, 2}));
 }
 
+// Articles are parsed one child of the document element at a time: markup that only looks
+// like an article's end (in comments, instructions, character data, attribute values),
+// text and comments between articles, nested elements of the article's name, entities the
+// check expands and documents of one child or none read as the whole document would.
+TEST(XmlFile, ChildrenReadOneAtATimeAsInTheWholeDocument) {
+    const std::string xml =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE S [<!ENTITY j \"Jx\">]>\n<S>\n"
+        " lead text\n"
+        " <Rec a='x/>y' b=\"&gt;\"><T>a&j;</T><!-- </Rec> --><N><![CDATA[</Rec><Rec>]]></N>"
+        "<?pi </Rec>?></Rec>\n"
+        " <!-- <Rec><T>commented</T></Rec> -->\n <?pi <Rec>?>\n"
+        " <Rec/>\n"
+        " tail &j; <![CDATA[<Rec><T>cdata</T></Rec>]]>\n"
+        " <Rec><Rec><T>inner</T></Rec><T>outer</T></Rec>\n"
+        " <Other><T>o</T></Other><Rec\n><T>last</T></Rec\n>\n</S>\n<!-- after -->\n";
+    FileRun run;
+    auto f = titles();
+    f.walked.push_back(definition("注", {"N"}));
+    const auto outcome = run.file("a.xml", xml, f);
+    EXPECT_EQ(outcome.kind, FileOutcome::Kind::done);
+    EXPECT_EQ(outcome.articles, 4);
+    EXPECT_EQ(run.sink.rows, (Rows{{"0000000001", "标题", "aJx"},
+                                   {"0000000001", "注", "</Rec><Rec>"},
+                                   {"0000000003", "标题", "outer"},
+                                   {"0000000004", "标题", "last"}}));
+    // Text kids count as children: the lead text, the tail text and its character data.
+    EXPECT_EQ(run.progress.maximum, 8);
+    EXPECT_EQ(run.progress.positions, (std::vector<long long>{1, 2, 3, 4, 5, 6, 7, 8}));
+
+    const std::vector<std::tuple<std::string, long long, Rows>> small = {
+        {"<S><Rec><T>only</T></Rec></S>", 1, {{"0000000005", "标题", "only"}}},
+        {"<S>\n<!-- none -->\n</S>", 0, {}},
+        {"<S/>", 0, {}},
+        {"<S>just text</S>", 1, {}},
+    };
+    for (const auto& [doc, maximum, rows] : small) {
+        SCOPED_TRACE(doc);
+        run.sink.rows.clear();
+        EXPECT_EQ(run.file("b.xml", doc, f).kind, FileOutcome::Kind::done);
+        EXPECT_EQ(run.progress.maximum, maximum);
+        EXPECT_EQ(run.sink.rows, rows);
+    }
+}
+
 } // namespace
 } // namespace lumacite::xml_tests
