@@ -1,5 +1,6 @@
 #include "extract/extraction_run.h"
 
+#include "extract/read_ahead.h"
 #include "extract/txt_extractor.h"
 #include "extract/xml_extractor.h"
 #include "messages.h"
@@ -7,6 +8,10 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <charconv>
+#include <optional>
+#include <thread>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +36,32 @@ std::string cut(std::string_view s, std::size_t width) {
         out.pop_back();
     }
     return out;
+}
+
+// Stands for the article number current before a file, in the rows of a file read ahead:
+// no text decoded from a file holds these bytes (they are never UTF-8).
+constexpr std::string_view number_from_before = "\xFF\xFE\xFF";
+
+// Rows written between two pumps of the front end while a file read ahead is written.
+constexpr long long pump_rows = 4096;
+
+// The readers of a run: `threads` (0: one per processor core), no more than its files.
+int reader_count(int threads, std::size_t files) {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t wanted = threads > 0 ? static_cast<std::size_t>(threads) : cores;
+    return static_cast<int>(std::min(wanted, files));
+}
+
+// An automatic number a reader gave (from 1 in each file) as the run gives it: continued
+// from the `before` numbers of the files before. `buffer` holds the text.
+std::string_view continued_number(std::string_view own, long long before, std::string& buffer) {
+    long long value = 0;
+    const auto [end, error] = std::from_chars(own.data(), own.data() + own.size(), value);
+    if (error != std::errc() || end != own.data() + own.size()) {
+        return own;
+    }
+    buffer = automatic_article_number(before + value);
+    return buffer;
 }
 
 } // namespace
@@ -201,24 +232,25 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
         table.delete_document_rows(xuhao);
     }
 
-    XmlExtractor xml_extractor;
+    const XmlExtractor xml_extractor;
     ArticleCounter counter;
     RowWriter writer(table, request.bianhao, xuhao);
     const std::size_t total = files.size();
-    for (std::size_t n = 0; n < total; ++n) {
+    const bool directory = is_directory_entry(request.document);
+    // Messages name a registered file by its place in the program folder, a file of a
+    // directory entry by its full path.
+    const auto shown = [&](std::size_t n) {
+        return directory ? files[n].string()
+                         : "./" + request.bianhao + "/" + request.document.wenjianming;
+    };
+    const auto show_file = [&](std::size_t n) {
         progress.set_title(std::string(msg::extract_file_title_prefix) + std::to_string(n + 1) +
                            " / " + std::to_string(total));
         progress.set_maximum(0);
         progress.set_position(0);
-        // Messages name a registered file by its place in the program folder, a file of a
-        // directory entry by its full path.
-        const std::string shown = is_directory_entry(request.document)
-                                      ? files[n].string()
-                                      : "./" + request.bianhao + "/" + request.document.wenjianming;
-        const FileOutcome outcome =
-            xml ? xml_extractor.extract_file(files[n], shown, request.format, counter, writer,
-                                             progress)
-                : txt.extract_file(files[n], writer, progress);
+    };
+    // Counts how file n ended and shows its message; false when the run must stop.
+    const auto file_ended = [&](const FileOutcome& outcome) {
         result.articles += outcome.articles;
         if (outcome.kind != FileOutcome::Kind::done) {
             result.messages.push_back(outcome.message);
@@ -226,14 +258,85 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
                 request.report(outcome);
             }
         }
-        if (outcome.kind == FileOutcome::Kind::skipped) {
-            continue;
-        }
-        if (outcome.kind == FileOutcome::Kind::stopped) {
+        switch (outcome.kind) {
+        case FileOutcome::Kind::skipped:
+            return true;
+        case FileOutcome::Kind::stopped:
             result.status = ExtractionResult::Status::stopped;
+            return false;
+        case FileOutcome::Kind::done:
             break;
         }
         ++result.files_read;
+        return true;
+    };
+
+    const int readers = reader_count(request.threads, total);
+    if (readers <= 1) {
+        InputFile input;
+        for (std::size_t n = 0; n < total; ++n) {
+            show_file(n);
+            const FileOutcome outcome =
+                xml ? xml_extractor.extract_file(input, files[n], shown(n), request.format, counter,
+                                                 writer, progress)
+                    : txt.extract_file(input, files[n], writer, progress);
+            if (!file_ended(outcome)) {
+                break;
+            }
+        }
+    } else {
+        // Each reader numbers its files as if each were the first of the run; the rows
+        // get the run's numbers when they are written: automatic XML numbers continue
+        // from the files before, and tagged-text lines before a file's first record take
+        // the number current after the file before.
+        const bool renumber = xml && !request.format.article_number;
+        const auto make_reader = [&]() -> FileReader {
+            return [&, reader = txt](std::size_t n, InputFile& input, ReadFile& read,
+                                     Progress& gauge) mutable {
+                if (xml) {
+                    ArticleCounter own;
+                    read.outcome = xml_extractor.extract_file(
+                        input, files[n], shown(n), request.format, own, read.rows, gauge);
+                    read.numbered = own.value;
+                } else {
+                    reader.set_article_number(std::string(number_from_before));
+                    read.outcome = reader.extract_file(input, files[n], read.rows, gauge);
+                    read.article_number = reader.article_number();
+                }
+            };
+        };
+        std::optional<ReadAhead> ahead;
+        std::string carried = txt.article_number();
+        std::string number;
+        for (std::size_t n = 0; n < total; ++n) {
+            show_file(n);
+            if (!ahead) {
+                ahead.emplace(total, readers, make_reader);
+            }
+            const ReadFile& read = ahead->take(n, progress);
+            long long written = 0;
+            read.rows.replay([&](std::string_view wenzhangha, std::string_view guanjianzi,
+                                 std::string_view zhi) {
+                if (renumber) {
+                    wenzhangha = continued_number(wenzhangha, counter.value, number);
+                } else if (!xml && wenzhangha == number_from_before) {
+                    wenzhangha = carried;
+                }
+                writer.write(wenzhangha, guanjianzi, zhi);
+                if (++written % pump_rows == 0) {
+                    progress.pump();
+                }
+            });
+            counter.value += read.numbered;
+            if (!xml && read.article_number != number_from_before) {
+                carried = read.article_number;
+            }
+            const bool go_on = file_ended(read.outcome);
+            ahead->release(n);
+            if (!go_on) {
+                break;
+            }
+        }
     }
     result.rows_written = writer.rows_written();
     result.values = writer.values_written();

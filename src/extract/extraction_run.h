@@ -120,6 +120,9 @@ struct ExtractionRequest {
     // Shown each message when it arises: a skipped file (a notice, the run goes on) or
     // the reason of a stop, told apart by the outcome's kind; may be empty.
     std::function<void(const FileOutcome&)> report;
+    // Files read at once by a directory entry's readers: 0 for one per processor core,
+    // 1 to read every file in the calling thread.
+    int threads = 0;
 };
 
 struct ExtractionResult {
@@ -163,6 +166,10 @@ ExtractionRequest make_request(const store::Catalogue& catalogue, const store::P
 // 4. rows exist (and replace_existing is true): the statistics are emptied, then the
 //    entry's rows deleted, each table at once;
 // 5. each file n of N gets the title "提取关键字段...... n / N" and its own gauge;
+//    the files of a directory entry are read and extracted by `threads` readers at once
+//    (a few files ahead at most) while their rows are written in file order, so the
+//    table, numbers, messages and counts are those of reading one file after the other;
+//    the gauge follows the file being written and the front end is pumped meanwhile;
 // 6. a file that cannot be read stops the run after the end clean-up;
 // 7. end clean-up: rows with an empty value are deleted, whatever their document.
 // The result counts the files read, the articles found and the rows written.

@@ -2,6 +2,8 @@
 
 #include "text/text.h"
 
+#include <cstdio>
+
 namespace lumacite::extract {
 
 ExtractionFormat load_extraction_format(const store::Catalogue& catalogue,
@@ -44,6 +46,12 @@ std::optional<long long> whole_number(std::string_view s) {
 }
 
 } // namespace
+
+std::string automatic_article_number(long long n) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%010lld", n);
+    return text;
+}
 
 std::optional<SubstringForm> substring_form(std::string_view node) {
     const auto bar = node.find("|||");

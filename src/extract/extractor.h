@@ -36,6 +36,9 @@ struct ArticleCounter {
     long long value = 0;
 };
 
+// The automatic article number n: ten digits, zero-padded ("0000000001").
+std::string automatic_article_number(long long n);
+
 // How reading one file ended.
 struct FileOutcome {
     enum class Kind {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 
 namespace lumacite::extract {
 namespace {
@@ -85,12 +84,6 @@ bool is_volume_issue(std::string_view s) {
         digit = digit || (c >= '0' && c <= '9');
     }
     return digit;
-}
-
-std::string automatic_number(long long counter) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%010lld", counter);
-    return buf;
 }
 
 } // namespace
@@ -497,7 +490,7 @@ long long TxtExtractor::extract_text(std::string_view text, ValueSink& sink, Pro
             ++counter;
             file.numbers.push_back(record_numbering_
                                        ? text::trim(file.lines[i].substr(article_tag_.size()))
-                                       : automatic_number(counter));
+                                       : automatic_article_number(counter));
         }
         file.article[i] = static_cast<std::int32_t>(file.numbers.size()) - 1;
     }

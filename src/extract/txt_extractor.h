@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lumacite::extract {
@@ -52,6 +53,8 @@ public:
     // The article number current now: it carries over from one file to the next and is
     // empty before the first article-node line of the run.
     const std::string& article_number() const { return article_number_; }
+    // Sets the number current before the next file (a reader that starts in mid-run).
+    void set_article_number(std::string number) { article_number_ = std::move(number); }
 
     // The rules for one field text, open for direct use.
     // Subject-heading rule: one heading line "Heading/*sub/sub" into the six keys.

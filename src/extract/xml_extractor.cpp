@@ -9,7 +9,6 @@
 #include <pugixml.hpp>
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -671,10 +670,7 @@ FileOutcome extract_text(std::string_view text, const std::string& shown_path,
                     const auto semi = t.find(';');
                     wenzhangha = semi == std::string::npos ? std::move(t) : t.substr(0, semi);
                 } else {
-                    ++counter.value;
-                    char number[32];
-                    std::snprintf(number, sizeof number, "%010lld", counter.value);
-                    wenzhangha = number;
+                    wenzhangha = automatic_article_number(++counter.value);
                 }
                 for (const auto& d : format.walked) {
                     current_keyword = &d.guanjianzi;

@@ -2,6 +2,7 @@
 
 #include "extract_test_support.h"
 #include "messages.h"
+#include "store/workspace.h"
 #include "support/gzip.h"
 #include "support/temp_dir.h"
 #include "text/text.h"
@@ -237,28 +238,35 @@ TEST(ExtractionRun, FilesThatCannotBeReadLeaveTheEarlierValues) {
 }
 
 TEST(ExtractionRun, AFileGoneDuringTheRunStopsItKeepingRowsAndCleaningUp) {
-    testing::TempDir dir;
-    testing::write_file(dir / "1.txt", "PT J\nAU A\n");
-    testing::write_file(dir / "2.txt", "PT J\nAU B\n");
-    MemoryTable table;
-    table.rows = {{"P1", 1, "1", "标题", ""}};
-    VanishingProgress progress("提取关键字段...... 2 / 2", dir / "2.txt");
-    auto request = request_for(dir.path(), {"P1", 2, dir.path().string(), "TXT"});
-    std::vector<std::string> reported;
-    request.report = [&](const FileOutcome& o) {
-        EXPECT_EQ(o.kind, FileOutcome::Kind::stopped);
-        reported.push_back(o.message);
-        EXPECT_TRUE(table.log.empty()); // shown when it arises, before the clean-up
-    };
-    const ExtractionResult gone = run_extraction(request, table, progress);
-    EXPECT_EQ(reported, gone.messages);
-    EXPECT_EQ(gone.status, ExtractionResult::Status::stopped);
-    EXPECT_EQ(gone.messages, (std::vector<std::string>{"“" + (dir / "2.txt").string() +
-                                                       "”文件无法读取，提取已中止！\r"}));
-    EXPECT_EQ(gone.files_read, 1);
-    EXPECT_EQ(table.log, (std::vector<std::string>{"delete empty", "flush"}));
-    EXPECT_EQ(zhi_of(table.rows, 2), (std::vector<std::string>{"第一作者=A", "作者=A"}));
-    EXPECT_TRUE(zhi_of(table.rows, 1).empty());
+    // Read one after the other, the second file goes while the first is read; read ahead,
+    // before the readers start.
+    for (const auto& [threads, title] :
+         {std::pair{1, "提取关键字段...... 2 / 2"}, std::pair{2, "提取关键字段...... 1 / 2"}}) {
+        SCOPED_TRACE(threads);
+        testing::TempDir dir;
+        testing::write_file(dir / "1.txt", "PT J\nAU A\n");
+        testing::write_file(dir / "2.txt", "PT J\nAU B\n");
+        MemoryTable table;
+        table.rows = {{"P1", 1, "1", "标题", ""}};
+        VanishingProgress progress(title, dir / "2.txt");
+        auto request = request_for(dir.path(), {"P1", 2, dir.path().string(), "TXT"});
+        request.threads = threads;
+        std::vector<std::string> reported;
+        request.report = [&](const FileOutcome& o) {
+            EXPECT_EQ(o.kind, FileOutcome::Kind::stopped);
+            reported.push_back(o.message);
+            EXPECT_TRUE(table.log.empty()); // shown when it arises, before the clean-up
+        };
+        const ExtractionResult gone = run_extraction(request, table, progress);
+        EXPECT_EQ(reported, gone.messages);
+        EXPECT_EQ(gone.status, ExtractionResult::Status::stopped);
+        EXPECT_EQ(gone.messages, (std::vector<std::string>{"“" + (dir / "2.txt").string() +
+                                                           "”文件无法读取，提取已中止！\r"}));
+        EXPECT_EQ(gone.files_read, 1);
+        EXPECT_EQ(table.log, (std::vector<std::string>{"delete empty", "flush"}));
+        EXPECT_EQ(zhi_of(table.rows, 2), (std::vector<std::string>{"第一作者=A", "作者=A"}));
+        EXPECT_TRUE(zhi_of(table.rows, 1).empty());
+    }
 }
 
 std::vector<std::string> table_rows(const std::vector<ValueRow>& rows) {
@@ -317,6 +325,120 @@ TEST(ExtractionRun, DamagedCompressedFileStopsTheRunKeepingEarlierRows) {
     EXPECT_EQ(table_rows(table.rows),
               (std::vector<std::string>{"0000000001 第一作者=A", "0000000001 作者=A"}));
     EXPECT_EQ(table.log, (std::vector<std::string>{"delete empty", "flush"}));
+}
+
+// A format of XML records "Rec" with automatic numbers and their titles "T".
+ExtractionFormat xml_titles() {
+    ExtractionFormat f;
+    f.geshi = "X";
+    f.leixing = "<xml>";
+    store::Definition node;
+    node.guanjianzi = "<文章节点>";
+    node.jiedian[0] = "Rec";
+    node.yueding = 1;
+    f.article_node = node;
+    store::Definition title;
+    title.guanjianzi = "标题";
+    title.jiedian[0] = "T";
+    title.pailie = "1";
+    title.fenge = ";";
+    f.walked.push_back(title);
+    return f;
+}
+
+struct TableRun {
+    ExtractionResult result;
+    std::vector<std::string> reported;
+    std::string zidian; // the table file, the date of its last change blanked
+};
+
+TableRun run_into_table(ExtractionRequest request, int threads) {
+    testing::TempDir home;
+    TableRun run;
+    std::filesystem::path zidian;
+    {
+        store::Workspace ws = store::Workspace::bind(home.path(), "P1");
+        WorkspaceValueTable table(ws);
+        NullProgress progress;
+        request.threads = threads;
+        request.report = [&](const FileOutcome& o) { run.reported.push_back(o.message); };
+        run.result = run_extraction(request, table, progress);
+        zidian = ws.zidian_path();
+    }
+    run.zidian = testing::read_file(zidian);
+    if (run.zidian.size() >= 4) {
+        run.zidian.replace(1, 3, 3, '\0');
+    }
+    return run;
+}
+
+// Files read ahead by several readers give the table of reading them one after the other:
+// the same bytes, numbers continued across files (automatic XML numbers, tagged-text lines
+// before a file's first record), the same messages, counts and stop.
+TEST(ExtractionRun, ReadersAtOnceWriteTheTableOfOneAfterTheOther) {
+    testing::TempDir txt_dir;
+    testing::write_file(txt_dir / "01.txt", "AU Lead\nPT J\nAU A1\n   A2\nTI t1\nPT J\nAU B1\n");
+    testing::write_file(txt_dir / "02.txt", testing::gzip("PT J\nAU C1\nTI t3\n"));
+    testing::write_file(txt_dir / "03.txt", "TI orphan\nAU Nobody\n");
+    testing::write_file(txt_dir / "04.txt", "");
+    testing::write_file(txt_dir / "05.txt", "TI before\nPT J\nAU E1\nTI e\n");
+    testing::TempDir xml_dir;
+    testing::write_file(xml_dir / "01.xml", "<S><Rec><T>a</T></Rec><Rec><T>b;c</T></Rec></S>");
+    testing::write_file(xml_dir / "02.xml", "not XML at all\n");
+    testing::write_file(xml_dir / "03.xml", testing::gzip("<S><Rec><T>d</T></Rec></S>"));
+    testing::TempDir stop_dir;
+    testing::write_file(stop_dir / "01.xml", "<S><Rec><T>a</T></Rec></S>");
+    testing::write_file(stop_dir / "12a.xml",
+                        "<S><Rec><T>b</T></Rec><Rec><T><X/><Y/></T></Rec><Rec><T>c</T></Rec></S>");
+    for (int i = 6; i < 16; ++i) {
+        const std::string n = std::to_string(i);
+        std::string txt;
+        std::string xml = "<S>";
+        for (int k = 0; k < i; ++k) {
+            txt += "PT J\nAU F" + n + "-" + std::to_string(k) + "\nTI t\n";
+            xml += "<Rec><T>x" + n + "-" + std::to_string(k) + "</T></Rec>";
+        }
+        testing::write_file(txt_dir / (n + ".txt"), txt);
+        testing::write_file(xml_dir / (n + ".xml"), xml + "</S>");
+        testing::write_file(stop_dir / (n + ".xml"), xml + "</S>");
+    }
+
+    auto txt_request = request_for(txt_dir.path(), {"P1", 1, txt_dir.path().string(), "txt"});
+    auto xml_request = request_for(xml_dir.path(), {"P1", 1, xml_dir.path().string(), "xml"});
+    xml_request.format = xml_titles();
+    auto stop_request = request_for(stop_dir.path(), {"P1", 1, stop_dir.path().string(), "xml"});
+    stop_request.format = xml_titles();
+    struct Case {
+        ExtractionRequest request;
+        std::string summary;
+        std::vector<std::string> messages;
+    };
+    const std::vector<Case> cases = {
+        {txt_request, "读取文件 15 个，文章 109 篇，写入 333 行。\r", {}},
+        {xml_request,
+         "读取文件 12 个，文章 108 篇，写入 109 行。\r",
+         {"“" + (xml_dir / "02.xml").string() + "”文件非<xml>格式，无法读取！\r"}},
+        {stop_request,
+         "读取文件 4 个，文章 36 篇，写入 35 行。\r",
+         {std::string(msg::xml_keyword_before) + "标题" + msg::xml_element_content_after}},
+    };
+    for (const auto& [request, summary, messages] : cases) {
+        SCOPED_TRACE(request.document.wenjianming);
+        const TableRun one = run_into_table(request, 1);
+        EXPECT_EQ(extraction_summary(one.result), summary);
+        EXPECT_EQ(one.result.messages, messages);
+        for (const int threads : {2, 3}) {
+            SCOPED_TRACE(threads);
+            const TableRun many = run_into_table(request, threads);
+            EXPECT_EQ(many.result.status, one.result.status);
+            EXPECT_EQ(extraction_summary(many.result), summary);
+            EXPECT_EQ(many.result.rows_written, one.result.rows_written);
+            EXPECT_EQ(many.result.messages, one.result.messages);
+            EXPECT_EQ(many.reported, one.reported);
+            EXPECT_EQ(many.zidian.size(), one.zidian.size());
+            EXPECT_TRUE(many.zidian == one.zidian);
+        }
+    }
 }
 
 TEST(ExtractionRun, ARunThatFindsNoArticleReadNothing) {
