@@ -314,6 +314,8 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
                 ahead.emplace(total, readers, make_reader);
             }
             const ReadFile& read = ahead->take(n, progress);
+            // What is left of a file read ahead is writing its rows: the gauge follows them.
+            progress.set_maximum(read.rows.rows());
             long long written = 0;
             read.rows.replay([&](std::string_view wenzhangha, std::string_view guanjianzi,
                                  std::string_view zhi) {
@@ -324,9 +326,11 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
                 }
                 writer.write(wenzhangha, guanjianzi, zhi);
                 if (++written % pump_rows == 0) {
+                    progress.set_position(written);
                     progress.pump();
                 }
             });
+            progress.set_position(written);
             counter.value += read.numbered;
             if (!xml && read.article_number != number_from_before) {
                 carried = read.article_number;

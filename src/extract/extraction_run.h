@@ -169,7 +169,8 @@ ExtractionRequest make_request(const store::Catalogue& catalogue, const store::P
 //    the files of a directory entry are read and extracted by `threads` readers at once
 //    (a few files ahead at most) while their rows are written in file order, so the
 //    table, numbers, messages and counts are those of reading one file after the other;
-//    the gauge follows the file being written and the front end is pumped meanwhile;
+//    the gauge shows the extraction of the file due next while it is read, then the
+//    writing of its rows, and the front end is pumped meanwhile;
 // 6. a file that cannot be read stops the run after the end clean-up;
 // 7. end clean-up: rows with an empty value are deleted, whatever their document.
 // The result counts the files read, the articles found and the rows written.

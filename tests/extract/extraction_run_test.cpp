@@ -408,6 +408,20 @@ TEST(ExtractionRun, ReadersAtOnceWriteTheTableOfOneAfterTheOther) {
     xml_request.format = xml_titles();
     auto stop_request = request_for(stop_dir.path(), {"P1", 1, stop_dir.path().string(), "xml"});
     stop_request.format = xml_titles();
+    {
+        // Each file in turn gets its title; the gauge ends on the rows of the last file
+        // ("9.txt": nine records of three rows) all written.
+        MemoryTable table;
+        RecordingProgress progress;
+        auto request = txt_request;
+        request.threads = 3;
+        EXPECT_EQ(run_extraction(request, table, progress).status, ExtractionResult::Status::done);
+        ASSERT_EQ(progress.titles.size(), 15u);
+        EXPECT_EQ(progress.titles.front(), "提取关键字段...... 1 / 15");
+        EXPECT_EQ(progress.titles.back(), "提取关键字段...... 15 / 15");
+        EXPECT_EQ(progress.maxima.back(), 27);
+        EXPECT_EQ(progress.last_position, 27);
+    }
     struct Case {
         ExtractionRequest request;
         std::string summary;
