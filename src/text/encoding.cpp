@@ -485,6 +485,11 @@ std::size_t gb18030_width(std::string_view utf8) {
 }
 
 std::string truncate_to_width(std::string_view utf8, std::size_t max_bytes) {
+    // No character takes more GB18030 bytes than twice its UTF-8 bytes (a byte that
+    // begins none counts one): a short text fits without being measured.
+    if (utf8.size() <= max_bytes / 2) {
+        return std::string(utf8);
+    }
     std::size_t w = 0;
     std::size_t pos = 0;
     while (pos < utf8.size()) {

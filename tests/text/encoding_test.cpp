@@ -118,6 +118,10 @@ TEST(Gb18030, TruncationNeverSplitsACharacter) {
     EXPECT_EQ(truncate_to_width("a𠀀b", 4), "a");
     EXPECT_EQ(truncate_to_width("a𠀀b", 5), "a𠀀");
     EXPECT_EQ(truncate_to_width("abc", 0), "");
+    // "À" takes two UTF-8 bytes and four GB18030 bytes, the most a character can grow.
+    EXPECT_EQ(truncate_to_width("ÀÀ", 8), "ÀÀ");
+    EXPECT_EQ(truncate_to_width("ÀÀ", 7), "À");
+    EXPECT_EQ(truncate_to_width("ÀÀ", 3), "");
     EXPECT_EQ(truncate_to_width("short", 254), "short");
     std::string long_value;
     for (int i = 0; i < 200; ++i) {
