@@ -1,6 +1,7 @@
 #include "extract/input_file.h"
 
 #include "messages.h"
+#include "store/unique_fd.h"
 
 #include <zlib.h>
 
@@ -17,22 +18,6 @@ namespace lumacite::extract {
 namespace {
 
 constexpr std::size_t read_block = 1 << 20;
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Reads up to `size` bytes; fewer only at the end of the file. -1 on an error.
 ssize_t read_some(int fd, void* data, std::size_t size) {
@@ -101,7 +86,7 @@ void InputFile::reserve(std::size_t size) {
 InputFile::Status InputFile::read(const std::filesystem::path& file) {
     size_ = 0;
     compressed_ = false;
-    const Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    const store::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return Status::unreadable;

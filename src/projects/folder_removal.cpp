@@ -4,6 +4,7 @@
 #include "projects/projects.h"
 
 #include "messages.h"
+#include "store/unique_fd.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -21,22 +22,6 @@ namespace {
     throw ProjectError(std::string(msg::folder_removal_failed) + path.string() + "：" +
                        std::system_category().message(error));
 }
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Opens directory `name` inside `parent` without following a link; gives the owner
 // read, write and search permission first when it lacks them (a read-only folder).
@@ -96,7 +81,7 @@ void remove_contents(int dir_fd, dev_t device, const fs::path& path) {
                 // everything on it.
                 fail(entry_path, EBUSY);
             }
-            const Fd sub(open_directory(dir_fd, name.c_str(), st, entry_path));
+            const store::UniqueFd sub(open_directory(dir_fd, name.c_str(), st, entry_path));
             remove_contents(sub.get(), device, entry_path);
             if (::unlinkat(dir_fd, name.c_str(), AT_REMOVEDIR) != 0) {
                 fail(entry_path, errno);
@@ -116,7 +101,8 @@ void remove_project_folder(const fs::path& program_folder, const std::string& na
         name.find('\0') != std::string::npos) {
         fail(folder, EINVAL);
     }
-    const Fd parent(::open(program_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const store::UniqueFd parent(
+        ::open(program_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (parent.get() < 0) {
         fail(program_folder, errno);
     }
@@ -148,7 +134,7 @@ void remove_project_folder(const fs::path& program_folder, const std::string& na
         fail(folder, EBUSY);
     }
     {
-        const Fd dir(open_directory(parent.get(), name.c_str(), st, folder));
+        const store::UniqueFd dir(open_directory(parent.get(), name.c_str(), st, folder));
         remove_contents(dir.get(), st.st_dev, folder);
     }
     if (::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR) != 0) {
