@@ -372,6 +372,7 @@ DbaseTable& DbaseTable::operator=(DbaseTable&& other) noexcept {
         repaired_ = other.repaired_;
         read_only_ = other.read_only_;
         rewrite_of_ = std::move(other.rewrite_of_);
+        last_values_.clear();
         other.fd_ = -1;
         other.pending_count_ = 0;
         other.pending_.clear();
@@ -541,27 +542,48 @@ void DbaseTable::append(std::span<const DbaseValue> values) {
     if (values.size() > layout_.size()) {
         fail("more values than fields");
     }
+    if (last_values_.size() != layout_.size()) {
+        last_values_.assign(layout_.size(), LastValue{});
+    }
     const std::size_t start = pending_.size();
     pending_.resize(start + layout_.record_length(), ' ');
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        std::string encoded;
-        if (const auto* s = std::get_if<std::string_view>(&values[i])) {
-            // ASCII text is its own GB18030 form, one byte a character: cut and copy it.
-            const DbaseField& f = layout_.fields()[i];
-            if (f.type != 'N' && std::all_of(s->begin(), s->end(), [](char c) {
-                    return static_cast<unsigned char>(c) < 0x80;
-                })) {
-                std::memcpy(pending_.data() + start + layout_.offset(i), s->data(),
-                            std::min<std::size_t>(s->size(), f.width));
+    try {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (std::holds_alternative<std::monostate>(values[i])) {
                 continue;
             }
-            encoded = layout_.encode_text(i, *s);
-        } else if (const auto* n = std::get_if<long long>(&values[i])) {
-            encoded = layout_.encode_integer(i, *n);
-        } else {
-            continue;
+            char* const to = pending_.data() + start + layout_.offset(i);
+            const DbaseField& f = layout_.fields()[i];
+            const auto* s = std::get_if<std::string_view>(&values[i]);
+            // ASCII text is its own GB18030 form, one byte a character: cut and copy it.
+            if (s != nullptr && f.type != 'N' && std::all_of(s->begin(), s->end(), [](char c) {
+                    return static_cast<unsigned char>(c) < 0x80;
+                })) {
+                std::memcpy(to, s->data(), std::min<std::size_t>(s->size(), f.width));
+                continue;
+            }
+            LastValue& last = last_values_[i];
+            const long long* n = std::get_if<long long>(&values[i]);
+            const bool same = s != nullptr
+                                  ? last.kind == LastValue::Kind::text && last.text == *s
+                                  : last.kind == LastValue::Kind::integer && last.integer == *n;
+            if (!same) {
+                last.kind = LastValue::Kind::none;
+                last.bytes =
+                    s != nullptr ? layout_.encode_text(i, *s) : layout_.encode_integer(i, *n);
+                if (s != nullptr) {
+                    last.text.assign(*s);
+                    last.kind = LastValue::Kind::text;
+                } else {
+                    last.integer = *n;
+                    last.kind = LastValue::Kind::integer;
+                }
+            }
+            std::memcpy(to, last.bytes.data(), last.bytes.size());
         }
-        std::memcpy(pending_.data() + start + layout_.offset(i), encoded.data(), encoded.size());
+    } catch (...) {
+        pending_.resize(start); // a value that cannot be stored leaves no half record
+        throw;
     }
     if (committed_ + static_cast<std::uint64_t>(pending_count_) + 1 > 0xFFFFFFFFull) {
         pending_.resize(start);

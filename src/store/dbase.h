@@ -262,6 +262,15 @@ private:
     std::uint32_t committed_ = 0;     // records the file holds and the header counts
     std::uint32_t pending_count_ = 0; // records buffered in pending_
     std::string pending_;
+    // The value each field was given last by append(), with its stored bytes: rows repeat
+    // their project, document, article and keyword, which are encoded once.
+    struct LastValue {
+        enum class Kind { none, text, integer } kind = Kind::none;
+        std::string text;
+        long long integer = 0;
+        std::string bytes;
+    };
+    std::vector<LastValue> last_values_;
     bool dirty_ = false; // changed since the header was last written
     bool repaired_ = false;
     bool read_only_ = false;

@@ -117,6 +117,17 @@ TEST(Dbase, BadValuesAndBadFilesAreErrors) {
     EXPECT_THROW(t.append({std::string_view("x"), std::string_view("12a")}), DbaseError);
     EXPECT_THROW(t.append({std::string_view("x"), 1LL, 2LL}), DbaseError); // three values
     EXPECT_EQ(t.record_count(), 0u);
+    // A value refused halfway through a record leaves nothing of it behind; values that
+    // repeat from record to record are stored alike.
+    for (const auto& [name, n] : {std::pair{"名字", 5LL}, std::pair{"名字", 5LL},
+                                  std::pair{"名称", 5LL}, std::pair{"名字", 6LL}}) {
+        t.append({std::string_view(name), n});
+    }
+    t.flush();
+    EXPECT_EQ(read_file(dir / "t.dbf").size(), 32u + 2 * 32 + 1 + 4 * 16 + 1);
+    EXPECT_EQ(names(t), (std::vector<std::string>{"名字", "名字", "名称", "名字"}));
+    EXPECT_EQ(t.read(2).view().integer(1), 5);
+    EXPECT_EQ(t.read(3).view().integer(1), 6);
     EXPECT_THROW(DbaseTable::create(dir / "t.dbf", small_layout()), DbaseError);
     EXPECT_THROW(DbaseTable::create(dir / "u.dbf", {DbaseField::character("elevenchars", 5)}),
                  DbaseError);
