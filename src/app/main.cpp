@@ -1,8 +1,8 @@
 // lumacite [--home DIR] [--no-splash]: the desktop program. The splash is also skipped
 // when the environment variable LUMACITE_NO_SPLASH is set.
 #include "app/qt_prompter.h"
-#include "app/translations.h"
 #include "app/startup.h"
+#include "app/translations.h"
 #include "app/zhu.h"
 #include "messages.h"
 #include "store/catalogue.h"

@@ -5,6 +5,7 @@
 #include "store/catalogue.h"
 #include "store/workspace.h"
 #include "support/temp_dir.h"
+#include "support/window_home.h"
 
 #include <gtest/gtest.h>
 
@@ -16,39 +17,26 @@
 
 using namespace lumacite;
 using namespace lumacite::app;
+using lumacite::testing::append_rows;
+using lumacite::testing::make_catalogue;
+using lumacite::testing::qs;
 using lumacite::testing::read_file;
 using lumacite::testing::TempDir;
 using Kind = ScriptedPrompter::Kind;
 
 namespace {
 
-QString qs(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 class AnalysisPages : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto seed = std::filesystem::path(LUMACITE_SOURCE_DIR) / "assets" / "formats.tsv";
-        store::build_catalogue(seed, home / store::catalogue_file_name);
-        {
-            auto catalogue = store::Catalogue::open(home / store::catalogue_file_name);
-            catalogue.add_project({"T1", "WOS", ""});
-            catalogue.add_project({"T2", "WOS", ""});
-        }
-        {
-            auto ws = store::Workspace::bind(home.path(), "T1");
-            for (const auto& [a, v] :
-                 std::vector<std::pair<const char*, const char*>>{{"A1", "Li"},
-                                                                  {"A1", "Wang"},
-                                                                  {"A2", "Li"},
-                                                                  {"A3", "Li"},
-                                                                  {"A3", "Zhang"},
-                                                                  {"A4", "Wang"}}) {
-                ws.append_value(1, a, "作者", v);
-            }
-            ws.close();
-        }
+        make_catalogue(home.path(), {{"T1", "WOS", ""}, {"T2", "WOS", ""}});
+        append_rows(home.path(), "T1",
+                    {{1, "A1", "作者", "Li"},
+                     {1, "A1", "作者", "Wang"},
+                     {1, "A2", "作者", "Li"},
+                     {1, "A3", "作者", "Li"},
+                     {1, "A3", "作者", "Zhang"},
+                     {1, "A4", "作者", "Wang"}});
         window = std::make_unique<TForm_zhu>(home.path(), prompter, StartOptions{false});
         authors = window->ComboBox3->findText(qs("作者"));
         journals = window->ComboBox3->findText(qs("期刊"));

@@ -10,6 +10,7 @@
 #include "store/workspace.h"
 #include "support/modal.h"
 #include "support/temp_dir.h"
+#include "support/window_home.h"
 
 #include <QAbstractItemModelTester>
 
@@ -20,38 +21,27 @@
 
 using namespace lumacite;
 using namespace lumacite::app;
+using lumacite::testing::append_rows;
+using lumacite::testing::make_catalogue;
 using lumacite::testing::on_dialog;
+using lumacite::testing::qs;
 using lumacite::testing::TempDir;
 using V = std::vector<std::string>;
 
 namespace {
 
-QString qs(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 class CleaningDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto seed = std::filesystem::path(LUMACITE_SOURCE_DIR) / "assets" / "formats.tsv";
-        store::build_catalogue(seed, home / store::catalogue_file_name);
-        {
-            auto catalogue = store::Catalogue::open(home / store::catalogue_file_name);
-            catalogue.add_project({"T1", "WOS", ""});
-            catalogue.add_document({"T1", 1, "a.txt", ""});
-            catalogue.add_document({"T1", 2, "b.txt", ""});
-        }
-        auto ws = store::Workspace::bind(home.path(), "T1");
-        for (const auto& [xuhao, article, value] :
-             std::vector<std::tuple<long long, const char*, const char*>>{{1, "A1", "Müller H"},
-                                                                          {1, "A1", "Smith J"},
-                                                                          {1, "A2", "Muller H"},
-                                                                          {1, "A3", "Muller H"},
-                                                                          {2, "B1", "Smith JA"},
-                                                                          {2, "B1", "Anon"}}) {
-            ws.append_value(xuhao, article, "作者", value);
-        }
-        ws.close();
+        make_catalogue(home.path(), {{"T1", "WOS", ""}},
+                       {{"T1", 1, "a.txt", ""}, {"T1", 2, "b.txt", ""}});
+        append_rows(home.path(), "T1",
+                    {{1, "A1", "作者", "Müller H"},
+                     {1, "A1", "作者", "Smith J"},
+                     {1, "A2", "作者", "Muller H"},
+                     {1, "A3", "作者", "Muller H"},
+                     {2, "B1", "作者", "Smith JA"},
+                     {2, "B1", "作者", "Anon"}});
         w = std::make_unique<TForm_zhu>(home.path(), prompter, StartOptions{false});
         w->open_project_query(0);
         ASSERT_EQ(w->selected_project()->bianhao, "T1");

@@ -6,6 +6,7 @@
 #include "store/catalogue.h"
 #include "store/workspace.h"
 #include "support/temp_dir.h"
+#include "support/window_home.h"
 #include "support/xlsx_reader.h"
 #include "text/text.h"
 
@@ -15,6 +16,9 @@
 
 using namespace lumacite;
 using namespace lumacite::app;
+using lumacite::testing::append_rows;
+using lumacite::testing::make_catalogue;
+using lumacite::testing::qs;
 using lumacite::testing::read_file;
 using lumacite::testing::read_xlsx;
 using lumacite::testing::TempDir;
@@ -24,38 +28,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString qs(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 class ExportCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto seed = fs::path(LUMACITE_SOURCE_DIR) / "assets" / "formats.tsv";
-        store::build_catalogue(seed, home / store::catalogue_file_name);
-        {
-            auto catalogue = store::Catalogue::open(home / store::catalogue_file_name);
-            catalogue.add_project({"T1", "WOS", ""});
-            catalogue.add_document({"T1", 1, "a.txt", ""});
-            catalogue.add_document({"T1", 2, "b.txt", ""});
-        }
-        {
-            auto ws = store::Workspace::bind(home.path(), "T1");
-            for (const auto& [a, k, v] :
-                 std::vector<std::array<const char*, 3>>{{"A1", "作者", "Li"},
-                                                         {"A1", "作者", "Wang"},
-                                                         {"A2", "作者", "Li"},
-                                                         {"A3", "作者", "Li"},
-                                                         {"A3", "作者", "Zhang"},
-                                                         {"A4", "作者", "Wang"},
-                                                         {"A1", "标题", "First title"},
-                                                         {"A1", "期刊", "J BIOL CHEM"},
-                                                         {"A1", "年代", "2001"},
-                                                         {"A3", "第一作者", "李四"}}) {
-                ws.append_value(1, a, k, v);
-            }
-            ws.close();
-        }
+        make_catalogue(home.path(), {{"T1", "WOS", ""}},
+                       {{"T1", 1, "a.txt", ""}, {"T1", 2, "b.txt", ""}});
+        append_rows(home.path(), "T1",
+                    {{1, "A1", "作者", "Li"},
+                     {1, "A1", "作者", "Wang"},
+                     {1, "A2", "作者", "Li"},
+                     {1, "A3", "作者", "Li"},
+                     {1, "A3", "作者", "Zhang"},
+                     {1, "A4", "作者", "Wang"},
+                     {1, "A1", "标题", "First title"},
+                     {1, "A1", "期刊", "J BIOL CHEM"},
+                     {1, "A1", "年代", "2001"},
+                     {1, "A3", "第一作者", "李四"}});
         window = std::make_unique<TForm_zhu>(home.path(), prompter, StartOptions{false});
         authors = window->ComboBox3->findText(qs("作者"));
         ASSERT_GE(authors, 0);

@@ -6,6 +6,7 @@
 #include "store/catalogue.h"
 #include "store/workspace.h"
 #include "support/temp_dir.h"
+#include "support/window_home.h"
 
 #include <gtest/gtest.h>
 
@@ -15,37 +16,29 @@
 
 using namespace lumacite;
 using namespace lumacite::app;
+using lumacite::testing::append_rows;
+using lumacite::testing::make_catalogue;
+using lumacite::testing::qs;
 using lumacite::testing::read_file;
 using lumacite::testing::TempDir;
 
 namespace {
 
-QString qs(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 class NetworkTab : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto seed = std::filesystem::path(LUMACITE_SOURCE_DIR) / "assets" / "formats.tsv";
-        store::build_catalogue(seed, home / store::catalogue_file_name);
+        make_catalogue(home.path(), {{"T1", "WOS", ""}});
+        // Li (A1 A2 A3), Wang (A1 A4), Zhang (A3), Zhao (A5): Zhao shares no article.
+        append_rows(home.path(), "T1",
+                    {{1, "A1", "作者", "Li"},
+                     {1, "A1", "作者", "Wang"},
+                     {1, "A2", "作者", "Li"},
+                     {1, "A3", "作者", "Li"},
+                     {1, "A3", "作者", "Zhang"},
+                     {1, "A4", "作者", "Wang"},
+                     {1, "A5", "作者", "Zhao"}});
         {
-            auto catalogue = store::Catalogue::open(home / store::catalogue_file_name);
-            catalogue.add_project({"T1", "WOS", ""});
-        }
-        {
-            // Li (A1 A2 A3), Wang (A1 A4), Zhang (A3), Zhao (A5): Zhao shares no article.
             auto ws = store::Workspace::bind(home.path(), "T1");
-            for (const auto& [a, v] :
-                 std::vector<std::pair<const char*, const char*>>{{"A1", "Li"},
-                                                                  {"A1", "Wang"},
-                                                                  {"A2", "Li"},
-                                                                  {"A3", "Li"},
-                                                                  {"A3", "Zhang"},
-                                                                  {"A4", "Wang"},
-                                                                  {"A5", "Zhao"}}) {
-                ws.append_value(1, a, "作者", v);
-            }
             NullProgress quiet;
             analysis::run_statistics_job(ws, "作者", "<txt>", quiet);
             ws.close();

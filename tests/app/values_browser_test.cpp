@@ -10,6 +10,7 @@
 #include "store/workspace.h"
 #include "support/modal.h"
 #include "support/temp_dir.h"
+#include "support/window_home.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -20,49 +21,35 @@
 
 using namespace lumacite;
 using namespace lumacite::app;
+using lumacite::testing::append_rows;
+using lumacite::testing::make_catalogue;
 using lumacite::testing::on_dialog;
+using lumacite::testing::qs;
 using lumacite::testing::TempDir;
 using V = std::vector<std::string>;
 
 namespace {
-
-QString qs(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 const char* const plus_all = "全部主题词＋副主题词";
 
 class ValuesBrowser : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto seed = std::filesystem::path(LUMACITE_SOURCE_DIR) / "assets" / "formats.tsv";
-        store::build_catalogue(seed, home / store::catalogue_file_name);
-        {
-            auto catalogue = store::Catalogue::open(home / store::catalogue_file_name);
-            catalogue.add_project({"E0", "WOS", ""}); // no documents
-            catalogue.add_project({"T1", "WOS", ""});
-            catalogue.add_document({"T1", 1, "a.txt", ""});
-            catalogue.add_document({"T1", 2, "b.txt", ""});
-            catalogue.add_project({"X1", "PubMed", ""});
-            catalogue.add_document({"X1", 1, "p.xml", ""});
-        }
-        auto fill = [&](const char* number, const std::vector<std::array<const char*, 4>>& rows) {
-            auto ws = store::Workspace::bind(home.path(), number);
-            for (const auto& r : rows) {
-                ws.append_value(std::stoll(r[0]), r[1], r[2], r[3]);
-            }
-            ws.close();
-        };
-        fill("T1", {{"1", "A1", "作者", "Li"},
-                    {"1", "A1", "作者", "Wang"},
-                    {"1", "A2", "作者", "张三"},
-                    {"1", "A3", "作者", "Li"},
-                    {"2", "B1", "作者", "Li"},
-                    {"1", "A3", "期刊", "Li"}});
-        fill("X1", {{"1", "P1", "主要主题词＋副主题词", "D / q"},
-                    {"1", "P1", "次要主题词＋副主题词", "D / q"},
-                    {"1", "P2", "次要主题词＋副主题词", "E"},
-                    {"1", "P2", "主要主题词－副主题词", "E"}});
+        // E0 has no documents.
+        make_catalogue(home.path(), {{"E0", "WOS", ""}, {"T1", "WOS", ""}, {"X1", "PubMed", ""}},
+                       {{"T1", 1, "a.txt", ""}, {"T1", 2, "b.txt", ""}, {"X1", 1, "p.xml", ""}});
+        append_rows(home.path(), "T1",
+                    {{1, "A1", "作者", "Li"},
+                     {1, "A1", "作者", "Wang"},
+                     {1, "A2", "作者", "张三"},
+                     {1, "A3", "作者", "Li"},
+                     {2, "B1", "作者", "Li"},
+                     {1, "A3", "期刊", "Li"}});
+        append_rows(home.path(), "X1",
+                    {{1, "P1", "主要主题词＋副主题词", "D / q"},
+                     {1, "P1", "次要主题词＋副主题词", "D / q"},
+                     {1, "P2", "次要主题词＋副主题词", "E"},
+                     {1, "P2", "主要主题词－副主题词", "E"}});
         w = std::make_unique<TForm_zhu>(home.path(), prompter, StartOptions{false});
         tester = std::make_unique<QAbstractItemModelTester>(
             w->DBGrid6_model, QAbstractItemModelTester::FailureReportingMode::Fatal);
