@@ -105,11 +105,20 @@ void WorkspaceValueTable::clear_statistics() {
 }
 
 void WorkspaceValueTable::append(const ValueRow& row) {
-    workspace_.append_value(row.xuhao, row.wenzhangha, row.guanjianzi, row.zhi);
+    if (workspace_.append_extracted_value(row.xuhao, row.wenzhangha, row.guanjianzi, row.zhi)) {
+        ++appended_blank_;
+    }
+    ++appended_;
 }
 
 void WorkspaceValueTable::delete_empty_values() {
-    if (workspace_.delete_empty_values() > 0) {
+    // The rows appended here that have a blank value are marked already; the rows before
+    // them may have been left blank by any earlier change of values.
+    const std::uint32_t before = workspace_.value_record_count() - appended_;
+    const std::uint64_t blank = workspace_.delete_empty_values(before) + appended_blank_;
+    appended_ = 0;
+    appended_blank_ = 0;
+    if (blank > 0) {
         workspace_.pack_values();
     }
 }

@@ -58,6 +58,10 @@ public:
 
 private:
     store::Workspace& workspace_;
+    // Rows appended through this table, and those of them that went in marked deleted
+    // because their value is blank: the end of the run reads only the rows before them.
+    std::uint32_t appended_ = 0;
+    std::uint64_t appended_blank_ = 0;
 };
 
 // Applies the storage rules to each value and appends it: apostrophes become "′", the

@@ -22,7 +22,7 @@ constexpr std::size_t header_size = 32;
 constexpr std::size_t descriptor_size = 32;
 constexpr char header_terminator = 0x0D;
 constexpr char end_marker = 0x1A;
-constexpr std::size_t batch_bytes = 1 << 20; // appends are written in batches of this size
+constexpr std::size_t batch_bytes = 4 << 20; // appends are written in batches of this size
 constexpr std::size_t block_bytes = 1 << 20; // scans read blocks of this size
 
 std::string system_text(int error) {
@@ -537,10 +537,15 @@ void DbaseTable::sync() {
 
 // ---- Table: records ---------------------------------------------------------------------
 
-void DbaseTable::append(std::span<const DbaseValue> values) {
+DbaseRecordEdit DbaseTable::append(std::span<const DbaseValue> values) {
     require_writable();
     if (values.size() > layout_.size()) {
         fail("more values than fields");
+    }
+    // A full batch goes before the record is added: the record stays buffered for the
+    // caller to change.
+    if (pending_.size() >= batch_bytes) {
+        write_pending();
     }
     if (last_values_.size() != layout_.size()) {
         last_values_.assign(layout_.size(), LastValue{});
@@ -590,9 +595,7 @@ void DbaseTable::append(std::span<const DbaseValue> values) {
         fail("too many records");
     }
     ++pending_count_;
-    if (pending_.size() >= batch_bytes) {
-        write_pending();
-    }
+    return {layout_, pending_.data() + start, committed_ + pending_count_ - 1};
 }
 
 void DbaseTable::append_record(std::string_view record_bytes) {
@@ -681,16 +684,18 @@ DbaseTable::find_first(const std::function<bool(const DbaseRecordView&)>& fn) {
     return found;
 }
 
-std::uint64_t DbaseTable::modify(const std::function<bool(DbaseRecordEdit&)>& fn) {
+std::uint64_t DbaseTable::modify(const std::function<bool(DbaseRecordEdit&)>& fn,
+                                 std::uint32_t end) {
     require_writable();
     write_pending();
     const std::size_t length = layout_.record_length();
     const std::uint32_t per_block =
         static_cast<std::uint32_t>(std::max<std::size_t>(1, block_bytes / length));
+    const std::uint32_t last = std::min(end, committed_);
     std::string block;
     std::uint64_t changed = 0;
-    for (std::uint32_t first = 0; first < committed_; first += per_block) {
-        const std::uint32_t count = std::min(per_block, committed_ - first);
+    for (std::uint32_t first = 0; first < last; first += per_block) {
+        const std::uint32_t count = std::min(per_block, last - first);
         block.resize(static_cast<std::size_t>(count) * length);
         read_all(block.data(), block.size(), data_offset(first));
         std::optional<std::uint32_t> low;

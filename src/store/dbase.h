@@ -186,10 +186,11 @@ public:
 
     // Appends a record: one value per field, in field order (fewer values leave the
     // remaining fields blank). The record is buffered and reaches the file with the
-    // next batch, flush() or close().
-    void append(std::span<const DbaseValue> values);
-    void append(std::initializer_list<DbaseValue> values) {
-        append(std::span<const DbaseValue>(values.begin(), values.size()));
+    // next batch, flush() or close(). Returns the buffered record, which may still be
+    // changed until the next call on the table.
+    DbaseRecordEdit append(std::span<const DbaseValue> values);
+    DbaseRecordEdit append(std::initializer_list<DbaseValue> values) {
+        return append(std::span<const DbaseValue>(values.begin(), values.size()));
     }
     // Appends the bytes of a record of this table's layout.
     void append_record(std::string_view record_bytes);
@@ -215,11 +216,12 @@ public:
     // Calls fn for every record not marked deleted, in file order, until fn returns true;
     // returns that record's number.
     std::optional<std::uint32_t> find_first(const std::function<bool(const DbaseRecordView&)>& fn);
-    // Calls fn for every record not marked deleted, in file order; fn changes the record
-    // through the edit and returns true when it did. Changed records are written back.
-    // Returns the number of changed records. fn returning true after marking a record
-    // deleted is how rows are deleted by condition.
-    std::uint64_t modify(const std::function<bool(DbaseRecordEdit&)>& fn);
+    // Calls fn for every record not marked deleted before record number `end`, in file
+    // order; fn changes the record through the edit and returns true when it did. Changed
+    // records are written back. Returns the number of changed records. fn returning true
+    // after marking a record deleted is how rows are deleted by condition.
+    std::uint64_t modify(const std::function<bool(DbaseRecordEdit&)>& fn,
+                         std::uint32_t end = 0xFFFFFFFFu);
 
     // Removes the records marked deleted: writes the others to a new file and renames it
     // over the table. Returns the number of records removed.

@@ -358,14 +358,27 @@ std::uint64_t Workspace::close_document_gap(long long xuhao) {
     });
 }
 
-std::uint64_t Workspace::delete_empty_values() {
-    return zidian_.modify([&](DbaseRecordEdit& r) {
-        if (!all_blank(r.raw(z::zhi))) {
-            return false;
-        }
-        r.set_deleted(true);
-        return true;
-    });
+bool Workspace::append_extracted_value(long long xuhao, std::string_view wenzhangha,
+                                       std::string_view guanjianzi, std::string_view zhi) {
+    DbaseRecordEdit r =
+        zidian_.append({std::string_view(number_), xuhao, wenzhangha, guanjianzi, zhi});
+    if (!all_blank(r.raw(z::zhi))) {
+        return false;
+    }
+    r.set_deleted(true);
+    return true;
+}
+
+std::uint64_t Workspace::delete_empty_values(std::uint32_t end) {
+    return zidian_.modify(
+        [&](DbaseRecordEdit& r) {
+            if (!all_blank(r.raw(z::zhi))) {
+                return false;
+            }
+            r.set_deleted(true);
+            return true;
+        },
+        end);
 }
 
 std::vector<ValueRow> Workspace::select_values(const ValueFilter& filter) {

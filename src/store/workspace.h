@@ -224,8 +224,14 @@ public:
     // Close the gap after a removed document: every row with xuhao > the given number
     // gets xuhao - 1. Returns the rows changed.
     std::uint64_t close_document_gap(long long xuhao);
-    // Marks every row with an empty value deleted (the end of an extraction run).
-    std::uint64_t delete_empty_values();
+    // Appends a value row as append_value() does, but a row whose stored value is blank
+    // goes in marked deleted, as the end of an extraction run would leave it. Returns true
+    // when it did.
+    bool append_extracted_value(long long xuhao, std::string_view wenzhangha,
+                                std::string_view guanjianzi, std::string_view zhi);
+    // Marks every row before record number `end` with an empty value deleted (the end of
+    // an extraction run).
+    std::uint64_t delete_empty_values(std::uint32_t end = 0xFFFFFFFFu);
     // The rows matching the filter, in table order.
     std::vector<ValueRow> select_values(const ValueFilter& filter);
     void for_each_value(const ValueFilter& filter, const std::function<void(const ValueRow&)>& fn);

@@ -455,6 +455,85 @@ TEST(ExtractionRun, ReadersAtOnceWriteTheTableOfOneAfterTheOther) {
     }
 }
 
+// The end of a run on the project's table: the rows it appended with a blank value go in
+// marked deleted and only the rows before them are read back, and the table is the one of
+// marking every blank row at the end: blank rows of earlier changes go too, a table with
+// no blank row is not packed (an earlier deletion stays marked), and a second run counts
+// its own rows only.
+TEST(ExtractionRun, EmptyValuesOfTheRunAndOfEarlierRowsGoAtItsEnd) {
+    struct Case {
+        std::vector<std::string> earlier; // "-" appends a row and marks it deleted
+        std::vector<std::vector<std::string>> runs;
+        std::vector<std::string> kept;
+        std::uint32_t records;
+    };
+    const std::vector<Case> cases = {
+        {{"a", " ", "b"}, {{"c", "", "d", "   "}}, {"a", "b", "c", "d"}, 4},
+        {{"a", "-"}, {{"c", "d"}}, {"a", "c", "d"}, 4},
+        {{"a", "-", "  "}, {{"c"}}, {"a", "c"}, 2},
+        {{}, {{"", "c"}, {"d", ""}}, {"c", "d"}, 2},
+        {{}, {{"c"}, {"d"}}, {"c", "d"}, 2},
+    };
+    for (const Case& c : cases) {
+        // How the table was cleaned before: every row appended live, then every blank one
+        // marked and the table packed when any was.
+        const auto fill = [&](store::Workspace& ws, long long run) {
+            for (const auto& v : c.runs[static_cast<std::size_t>(run)]) {
+                ws.append_value(1, "1", "作者", v);
+            }
+        };
+        const auto earlier = [&](store::Workspace& ws) {
+            for (const auto& v : c.earlier) {
+                ws.append_value(1, "0", "作者", v == "-" ? "gone" : v);
+                if (v == "-") {
+                    store::ValueFilter f;
+                    f.zhi = "gone";
+                    ws.delete_values(f);
+                }
+            }
+        };
+        testing::TempDir before_home;
+        std::filesystem::path before_file;
+        {
+            store::Workspace ws = store::Workspace::bind(before_home.path(), "P1");
+            earlier(ws);
+            for (std::size_t run = 0; run < c.runs.size(); ++run) {
+                fill(ws, static_cast<long long>(run));
+                if (ws.delete_empty_values() > 0) {
+                    ws.pack_values();
+                }
+            }
+            before_file = ws.zidian_path();
+        }
+        testing::TempDir home;
+        std::filesystem::path file;
+        {
+            store::Workspace ws = store::Workspace::bind(home.path(), "P1");
+            earlier(ws);
+            WorkspaceValueTable table(ws);
+            for (const auto& run : c.runs) {
+                for (const auto& v : run) {
+                    table.append({"P1", 1, "1", "作者", v});
+                }
+                table.delete_empty_values();
+            }
+            std::vector<std::string> kept;
+            for (const auto& r : ws.select_values({})) {
+                kept.push_back(r.zhi);
+            }
+            EXPECT_EQ(kept, c.kept);
+            EXPECT_EQ(ws.value_record_count(), c.records);
+            file = ws.zidian_path();
+        }
+        std::string expected = testing::read_file(before_file);
+        std::string got = testing::read_file(file);
+        ASSERT_GE(got.size(), 4u);
+        expected.replace(1, 3, 3, '\0');
+        got.replace(1, 3, 3, '\0');
+        EXPECT_EQ(got, expected);
+    }
+}
+
 TEST(ExtractionRun, ARunThatFindsNoArticleReadNothing) {
     testing::TempDir dir;
     // Binary garbage, an empty file and text without any record.
