@@ -1,8 +1,7 @@
 // thesaurus and similar through the built lumacite-cli.
-#include "store/catalogue.h"
-#include "store/workspace.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
+#include "support/test_home.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +9,9 @@
 #include <string>
 #include <vector>
 
+using lumacite::testing::append_rows;
 using lumacite::testing::CliResult;
+using lumacite::testing::make_catalogue;
 using lumacite::testing::run_cli_in;
 using lumacite::testing::TempDir;
 
@@ -19,25 +20,16 @@ namespace {
 class CleaningCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(run({"projects"}).exit_code, 0); // installs the shipped catalogue
-        {
-            auto cat = lumacite::store::Catalogue::open(home() / "velkor.exs");
-            cat.add_project({"T1", "WOS", ""});
-            cat.add_document({"T1", 1, "a.txt", ""});
-            cat.add_document({"T1", 2, "b.txt", ""});
-        }
-        auto ws = lumacite::store::Workspace::bind(home(), "T1");
-        for (const auto& [xuhao, article, value] :
-             std::vector<std::tuple<long long, const char*, const char*>>{{1, "A1", "Smith J"},
-                                                                          {1, "A1", "Müller H"},
-                                                                          {1, "A2", "Smith JA"},
-                                                                          {1, "A2", "Muller H"},
-                                                                          {2, "B1", "Smith JA"},
-                                                                          {2, "B1", "MULLER H"},
-                                                                          {2, "B2", "Anon"}}) {
-            ws.append_value(xuhao, article, "作者", value);
-        }
-        ws.close();
+        make_catalogue(home(), {{"T1", "WOS", ""}},
+                       {{"T1", 1, "a.txt", ""}, {"T1", 2, "b.txt", ""}});
+        append_rows(home(), "T1",
+                    {{1, "A1", "作者", "Smith J"},
+                     {1, "A1", "作者", "Müller H"},
+                     {1, "A2", "作者", "Smith JA"},
+                     {1, "A2", "作者", "Muller H"},
+                     {2, "B1", "作者", "Smith JA"},
+                     {2, "B1", "作者", "MULLER H"},
+                     {2, "B2", "作者", "Anon"}});
     }
 
     std::filesystem::path home() const { return dir / "home"; }

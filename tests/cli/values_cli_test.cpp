@@ -1,15 +1,16 @@
 // values, edit and remove through the built lumacite-cli.
-#include "store/catalogue.h"
-#include "store/workspace.h"
 #include "support/run_cli.h"
 #include "support/temp_dir.h"
+#include "support/test_home.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+using lumacite::testing::append_rows;
 using lumacite::testing::CliResult;
+using lumacite::testing::make_catalogue;
 using lumacite::testing::run_cli_in;
 using lumacite::testing::TempDir;
 
@@ -18,23 +19,14 @@ namespace {
 class ValuesCli : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(run({"projects"}).exit_code, 0); // installs the shipped catalogue
-        {
-            auto cat = lumacite::store::Catalogue::open(home() / "velkor.exs");
-            cat.add_project({"T1", "WOS", ""});
-            cat.add_document({"T1", 1, "a.txt", ""});
-            cat.add_document({"T1", 2, "b.txt", ""});
-        }
-        auto ws = lumacite::store::Workspace::bind(home(), "T1");
-        for (const auto& [xuhao, article, value] :
-             std::vector<std::tuple<long long, const char*, const char*>>{{1, "A1", "li m"},
-                                                                          {1, "A1", "Wu (ed.) X"},
-                                                                          {1, "A2", "li m"},
-                                                                          {1, "A3", "Bo1"},
-                                                                          {2, "B1", "li m"}}) {
-            ws.append_value(xuhao, article, "作者", value);
-        }
-        ws.close();
+        make_catalogue(home(), {{"T1", "WOS", ""}},
+                       {{"T1", 1, "a.txt", ""}, {"T1", 2, "b.txt", ""}});
+        append_rows(home(), "T1",
+                    {{1, "A1", "作者", "li m"},
+                     {1, "A1", "作者", "Wu (ed.) X"},
+                     {1, "A2", "作者", "li m"},
+                     {1, "A3", "作者", "Bo1"},
+                     {2, "B1", "作者", "li m"}});
     }
 
     std::filesystem::path home() const { return dir / "home"; }
