@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <set>
 #include <system_error>
 #include <unistd.h>
@@ -204,14 +207,51 @@ namespace {
 // A stored text without its padding (trailing blanks or NULs): whole 8-byte words of
 // blanks first, the long tail of a short value in a wide field.
 std::string_view trim_padding(const char* data, std::size_t width) {
-    static constexpr char blanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    while (width >= 8 && std::memcmp(data + width - 8, blanks, 8) == 0) {
+#if defined(__SSE2__)
+    // 64 bytes a step: the blank tail of a wide field is most of it.
+    const __m128i blank = _mm_set1_epi8(' ');
+    const auto blanks = [&](std::size_t at) {
+        const auto* p = reinterpret_cast<const __m128i*>(data + at);
+        const __m128i all =
+            _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(p), blank),
+                                        _mm_cmpeq_epi8(_mm_loadu_si128(p + 1), blank)),
+                          _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(p + 2), blank),
+                                        _mm_cmpeq_epi8(_mm_loadu_si128(p + 3), blank)));
+        return _mm_movemask_epi8(all) == 0xFFFF;
+    };
+    while (width >= 64 && blanks(width - 64)) {
+        width -= 64;
+    }
+#endif
+    static constexpr char spaces[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    while (width >= 8 && std::memcmp(data + width - 8, spaces, 8) == 0) {
         width -= 8;
     }
     while (width > 0 && (data[width - 1] == ' ' || data[width - 1] == '\0')) {
         --width;
     }
     return {data, width};
+}
+
+// Compares two fields of `width` bytes a machine word at a time: most scanned keyword
+// fields differ from the wanted one within the first word.
+bool same_field(const char* a, const char* b, std::size_t width) {
+    if (width < 8) {
+        return std::memcmp(a, b, width) == 0;
+    }
+    std::uint64_t x = 0;
+    std::uint64_t y = 0;
+    for (std::size_t at = 0;; at += 8) {
+        at = std::min(at, width - 8); // the last word may overlap the one before
+        std::memcpy(&x, a + at, 8);
+        std::memcpy(&y, b + at, 8);
+        if (x != y) {
+            return false;
+        }
+        if (at == width - 8) {
+            return true;
+        }
+    }
 }
 
 void require_folder_safe(const std::string& number) {
@@ -398,7 +438,7 @@ void Workspace::for_each_value(const ValueFilter& filter,
 }
 
 void Workspace::scan_values(const std::vector<std::string>& keywords, bool every_row,
-                            const std::function<void(const StoredValue&)>& fn,
+                            const std::function<void(std::span<const StoredValue>)>& fn,
                             const std::function<void(std::uint64_t, std::uint64_t)>& step) {
     const Probe p = make_probe(ValueFilter::keywords(keywords));
     const DbaseLayout& l = zidian_.layout();
@@ -411,24 +451,30 @@ void Workspace::scan_values(const std::vector<std::string>& keywords, bool every
     const std::size_t value_width = l.fields()[z::zhi].width;
     const std::uint64_t total = zidian_.record_count();
     std::uint64_t reported = 0;
+    std::vector<StoredValue> rows;
     zidian_.for_each_block([&](const char* records, std::uint32_t first, std::uint32_t count) {
+        rows.clear();
         for (std::uint32_t i = 0; i < count; ++i) {
             const char* r = records + static_cast<std::size_t>(i) * length;
             if (r[0] == '*') {
                 continue;
             }
-            const std::string_view k(r + keyword_at, keyword_width);
             bool selected = false;
             for (const auto& g : p.guanjianzi) {
-                if (k == g) {
+                if (same_field(r + keyword_at, g.data(), keyword_width)) {
                     selected = true;
                     break;
                 }
             }
-            if (selected || every_row) {
-                fn({trim_padding(r + article_at, article_width),
-                    trim_padding(r + value_at, value_width), selected});
+            if (selected) {
+                rows.push_back({trim_padding(r + article_at, article_width),
+                                trim_padding(r + value_at, value_width), true});
+            } else if (every_row) {
+                rows.push_back({trim_padding(r + article_at, article_width), {}, false});
             }
+        }
+        if (!rows.empty()) {
+            fn(rows);
         }
         if (step && first + count - reported >= 0x10000) {
             reported = first + count;

@@ -137,7 +137,8 @@ inline constexpr std::uint64_t all_rows = std::numeric_limits<std::uint64_t>::ma
 
 // A value row as Workspace::scan_values hands it out: the stored GB18030 bytes of
 // wenzhangha and zhi without their trailing blanks (text::gb18030_to_utf8 decodes them),
-// and whether the row carries one of the scan's keywords. Views valid during the call.
+// and whether the row carries one of the scan's keywords (zhi is empty when it does not).
+// Views valid during the call.
 struct StoredValue {
     std::string_view wenzhangha;
     std::string_view zhi;
@@ -238,10 +239,10 @@ public:
     std::uint64_t count_values(const ValueFilter& filter);
     // Visits the live value rows in table order, comparing guanjianzi's stored bytes in
     // place and decoding nothing: the rows of `keywords`, or every row when `every_row`
-    // (the others with selected false). `step` gets the records read and the table's
-    // records every 65,536 records and at the end.
+    // (the others with selected false), a block of rows to each call of fn. `step` gets
+    // the records read and the table's records every 65,536 records and at the end.
     void scan_values(const std::vector<std::string>& keywords, bool every_row,
-                     const std::function<void(const StoredValue&)>& fn,
+                     const std::function<void(std::span<const StoredValue>)>& fn,
                      const std::function<void(std::uint64_t, std::uint64_t)>& step = {});
     // The distinct article numbers of the rows matching the filter, in text order.
     std::vector<std::string> distinct_articles(const ValueFilter& filter);

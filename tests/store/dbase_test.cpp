@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 
 using namespace lumacite::store;
@@ -135,6 +136,56 @@ TEST(Dbase, BadValuesAndBadFilesAreErrors) {
     write_file(dir / "text.dbf", "this is not a table at all, only some text\n");
     EXPECT_THROW(DbaseTable::open(dir / "text.dbf"), DbaseError);
     EXPECT_THROW(DbaseTable::open(dir / "missing.dbf"), DbaseError);
+}
+
+TEST(Dbase, BlockScansOfALargeTableKeepFileOrderStopWhenToldAndReportAShortFile) {
+    // 212-byte records: 4,946 to a block of 1 MB, so 12,000 records fill three blocks
+    // and the scan reads ahead in a second thread.
+    TempDir dir;
+    const auto file = dir / "big.dbf";
+    DbaseTable t =
+        DbaseTable::create(file, {DbaseField::character("name", 200), DbaseField::integer("n")});
+    for (long long n = 0; n < 12000; ++n) {
+        t.append({std::string_view("r" + std::to_string(n)), n});
+    }
+    t.sync();
+    const std::size_t length = t.layout().record_length();
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> blocks;
+    std::uint32_t wrong = 0;
+    t.for_each_block([&](const char* records, std::uint32_t first, std::uint32_t count) {
+        blocks.emplace_back(first, count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const DbaseRecordView r(t.layout(), records + i * length, first + i);
+            wrong += r.integer(1) != static_cast<long long>(first + i) ||
+                     r.text(0) != "r" + std::to_string(first + i);
+        }
+        return false;
+    });
+    EXPECT_EQ(blocks, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+                          {0, 4946}, {4946, 4946}, {9892, 2108}}));
+    EXPECT_EQ(wrong, 0u);
+
+    std::vector<std::uint32_t> firsts;
+    t.for_each_block([&](const char*, std::uint32_t first, std::uint32_t) {
+        firsts.push_back(first);
+        return first > 0; // stop after the second block
+    });
+    EXPECT_EQ(firsts, (std::vector<std::uint32_t>{0, 4946}));
+
+    // The file cut short under the open table: the blocks before the cut are handed
+    // out, then the read error reaches the caller.
+    std::filesystem::resize_file(file, std::filesystem::file_size(file) - 1000 * length);
+    firsts.clear();
+    try {
+        t.for_each_block([&](const char*, std::uint32_t first, std::uint32_t) {
+            firsts.push_back(first);
+            return false;
+        });
+        ADD_FAILURE() << "no error";
+    } catch (const DbaseError& e) {
+        EXPECT_EQ(std::string(e.what()), file.string() + ": the file ends early");
+    }
+    EXPECT_EQ(firsts, (std::vector<std::uint32_t>{0, 4946}));
 }
 
 TEST(Dbase, RecordsReachTheFileBeforeTheCountIncludesThem) {

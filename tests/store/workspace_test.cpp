@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,6 +114,49 @@ TEST(Workspace, ValueRowsAreStoredCutAndSelectedInTableOrder) {
     EXPECT_EQ(ws.count_values(f), 2u);
     EXPECT_EQ(ws.distinct_articles(ValueFilter{}), (std::vector<std::string>{"a1", "a2", "a3"}));
     EXPECT_EQ(ws.distinct_articles(ValueFilter::keyword("标题")), (std::vector<std::string>{"a1"}));
+}
+
+TEST(Workspace, ScanHandsTheStoredBytesOfTheKeywordsRowsWithoutTheirPadding) {
+    TempDir home;
+    Workspace ws = Workspace::bind(home.path(), "P7");
+    const std::string spaced = "a" + std::string(70, ' ') + "b"; // a blank run wider than 64
+    const std::string wide = std::string(200, 'w') + "  z";
+    // 3,000 rows of 407 bytes make two blocks and a part: the scan reads ahead.
+    for (int n = 0; n < 1000; ++n) {
+        const std::string article = "A" + std::to_string(n);
+        ws.append_value(1, article, "作者", n % 2 == 0 ? spaced : "王芳");
+        ws.append_value(1, article, "期刊", wide);
+        ws.append_value(1, article, "作者者", "x"); // shares the first bytes of 作者
+    }
+    ws.delete_values(ValueFilter::keyword("期刊"), 1); // A0's 期刊 row
+
+    std::vector<std::string> seen;
+    std::uint64_t selected = 0;
+    std::uint64_t others = 0;
+    std::uint64_t last_step = 0;
+    ws.scan_values(
+        {"作者", "期刊"}, true,
+        [&](std::span<const StoredValue> rows) {
+            for (const StoredValue& r : rows) {
+                if (!r.selected) {
+                    ++others;
+                    EXPECT_EQ(r.zhi, "");
+                    continue;
+                }
+                if (++selected <= 4) {
+                    seen.push_back(std::string(r.wenzhangha) + "|" + std::string(r.zhi));
+                }
+            }
+        },
+        [&](std::uint64_t done, std::uint64_t total) {
+            EXPECT_EQ(total, 3000u);
+            last_step = done;
+        });
+    EXPECT_EQ(seen, (std::vector<std::string>{"A0|" + spaced, "A1|\xCD\xF5\xB7\xBC", "A1|" + wide,
+                                              "A2|" + spaced}));
+    EXPECT_EQ(selected, 1999u);
+    EXPECT_EQ(others, 1000u);
+    EXPECT_EQ(last_step, 3000u);
 }
 
 TEST(Workspace, RemovingADocumentDeletesItsValuesAndClosesTheGap) {
