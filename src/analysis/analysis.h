@@ -207,6 +207,13 @@ CooccurrenceMatrix build_cooccurrence(std::span<const RankedValue> selected,
                                       std::span<const MatrixOccurrence> occurrences,
                                       Progress& progress);
 
+// The same from occurrences whose articles are numbered already: (article number below
+// `articles`, index in the selection) pairs, in any order.
+CooccurrenceMatrix
+build_cooccurrence(std::span<const RankedValue> selected,
+                   std::span<const std::pair<std::uint32_t, std::uint32_t>> occurrences,
+                   std::uint32_t articles, Progress& progress);
+
 // "*" and a TAB before each value, then one line per value: the value and a TAB before
 // each x(i, j). Values go through `cell` when given.
 std::vector<std::string> text_lines(const CooccurrenceMatrix& matrix, LineCell cell = nullptr);

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
+#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -47,44 +47,81 @@ std::string matrix_job_title(MatrixKind kind) {
 
 namespace {
 
+// A cheap 64-bit hash of a short byte string, a word at a time (values and article numbers
+// are mostly under 64 bytes); the final mix spreads every input bit over the low bits
+// the table indexes with.
+std::uint64_t text_hash(std::string_view text) {
+    constexpr std::uint64_t k = 0x9E3779B97F4A7C15ULL;
+    std::uint64_t h = text.size() * k;
+    const char* p = text.data();
+    std::size_t left = text.size();
+    for (; left >= 8; p += 8, left -= 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, p, 8);
+        h = (h ^ w) * k;
+        h ^= h >> 32;
+    }
+    if (left > 0) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, p, left);
+        h = (h ^ w) * k;
+    }
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ULL;
+    return h ^ (h >> 32);
+}
+
 // Numbers the distinct stored texts of a field in order of first appearance. An open-
-// addressing table of (hash, number) over one buffer of the texts: millions of lookups in
-// a table of tens of thousands of texts stay within a few cache lines each.
+// addressing table of slots (the hash's high half, number, where the text is) over one
+// buffer of the texts: a lookup reads one slot and, when the tags agree, the text.
 class StoredNumbers {
 public:
     StoredNumbers() : slots_(1024) {}
 
     std::uint32_t number(std::string_view stored) {
-        const std::uint64_t hash = std::hash<std::string_view>{}(stored);
+        const std::uint64_t hash = text_hash(stored);
+        const auto tag = static_cast<std::uint32_t>(hash >> 32);
         std::size_t mask = slots_.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             const Slot& slot = slots_[i];
             if (slot.number == empty) {
                 break;
             }
-            if (slot.hash == hash && text(slot.number) == stored) {
+            if (slot.tag == tag && text(slot.where) == stored) {
                 return slot.number;
             }
         }
-        const auto n = static_cast<std::uint32_t>(spans_.size());
-        spans_.push_back({buffer_.size(), stored.size()});
+        const auto n = static_cast<std::uint32_t>(where_.size());
+        // A stored field is at most 255 bytes: the length takes the low 16 bits.
+        const std::uint64_t where = (std::uint64_t{buffer_.size()} << 16) | stored.size();
+        where_.push_back(where);
         buffer_.append(stored);
-        if (2 * spans_.size() > slots_.size()) {
+        if (2 * where_.size() > slots_.size()) {
             grow();
             mask = slots_.size() - 1;
         }
-        place({hash, n});
+        place(hash, {tag, n, where});
         return n;
     }
 
     // Decodes each text once into `decoded` (texts that decode alike share one entry) and
     // returns the entry of each number.
+    // An ASCII text decodes to itself and no other text decodes to it (every byte from
+    // 0x80 up decodes to a character from U+0080 up): it takes an entry of its own.
     std::vector<std::uint32_t> decode(std::vector<std::string>& decoded) const {
         std::unordered_map<std::string, std::uint32_t> seen;
         std::vector<std::uint32_t> entry;
-        entry.reserve(spans_.size());
-        for (std::uint32_t n = 0; n < spans_.size(); ++n) {
-            std::string utf8 = text::gb18030_to_utf8(text(n));
+        entry.reserve(where_.size());
+        decoded.reserve(where_.size());
+        for (const std::uint64_t where : where_) {
+            const std::string_view stored = text(where);
+            if (std::all_of(stored.begin(), stored.end(),
+                            [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+                entry.push_back(static_cast<std::uint32_t>(decoded.size()));
+                decoded.emplace_back(stored);
+                continue;
+            }
+            std::string utf8 = text::gb18030_to_utf8(stored);
             const auto [it, added] = seen.emplace(utf8, static_cast<std::uint32_t>(decoded.size()));
             if (added) {
                 decoded.push_back(std::move(utf8));
@@ -97,16 +134,17 @@ public:
 private:
     static constexpr std::uint32_t empty = UINT32_MAX;
     struct Slot {
-        std::uint64_t hash = 0;
+        std::uint32_t tag = 0;
         std::uint32_t number = empty;
+        std::uint64_t where = 0; // offset << 16 | length
     };
 
-    std::string_view text(std::uint32_t n) const {
-        return {buffer_.data() + spans_[n].first, spans_[n].second};
+    std::string_view text(std::uint64_t where) const {
+        return {buffer_.data() + (where >> 16), static_cast<std::size_t>(where & 0xFFFF)};
     }
-    void place(const Slot& slot) {
+    void place(std::uint64_t hash, const Slot& slot) {
         const std::size_t mask = slots_.size() - 1;
-        std::size_t i = slot.hash & mask;
+        std::size_t i = hash & mask;
         while (slots_[i].number != empty) {
             i = (i + 1) & mask;
         }
@@ -117,14 +155,14 @@ private:
         old.swap(slots_);
         for (const Slot& slot : old) {
             if (slot.number != empty) {
-                place(slot);
+                place(text_hash(text(slot.where)), slot);
             }
         }
     }
 
-    std::vector<Slot> slots_;                                // a power of two, at most half full
-    std::string buffer_;                                     // the texts one after another
-    std::vector<std::pair<std::size_t, std::size_t>> spans_; // offset and length of each
+    std::vector<Slot> slots_;          // a power of two, at most half full
+    std::string buffer_;               // the texts one after another
+    std::vector<std::uint64_t> where_; // where each number's text is
 };
 
 } // namespace
@@ -143,14 +181,16 @@ KeywordOccurrences read_occurrences(store::Workspace& workspace, std::string_vie
     bool started = false;
     workspace.scan_values(
         source.stored_keywords, count_all_articles,
-        [&](const store::StoredValue& row) {
-            if (!any || row.wenzhangha != last_article) {
-                last_article.assign(row.wenzhangha);
-                last_number = articles.number(row.wenzhangha);
-                any = true;
-            }
-            if (row.selected) {
-                pairs.emplace_back(last_number, values.number(row.zhi));
+        [&](std::span<const store::StoredValue> rows) {
+            for (const store::StoredValue& row : rows) {
+                if (!any || row.wenzhangha != last_article) {
+                    last_article.assign(row.wenzhangha);
+                    last_number = articles.number(row.wenzhangha);
+                    any = true;
+                }
+                if (row.selected) {
+                    pairs.emplace_back(last_number, values.number(row.zhi));
+                }
             }
         },
         [&](std::uint64_t done, std::uint64_t total) {
@@ -233,22 +273,29 @@ std::vector<RankedValue> ranked_values(store::Workspace& workspace, std::string_
 
 namespace {
 
-// The occurrences of the selected values: each with the article's number and the value's
-// index in the selection, in row order. `articles` counts the articles of the keyword.
-std::vector<MatrixOccurrence> matched_occurrences(const KeywordOccurrences& occurrences,
-                                                  std::span<const RankedValue> selected) {
+// The index in the selection of each of the occurrences' values (none when not selected).
+constexpr std::uint32_t none = UINT32_MAX;
+std::vector<std::uint32_t> selection_of_values(const KeywordOccurrences& occurrences,
+                                               std::span<const RankedValue> selected) {
     std::unordered_map<std::string_view, std::uint32_t> index;
     index.reserve(selected.size() * 2);
     for (std::size_t i = 0; i < selected.size(); ++i) {
         index.emplace(selected[i].zhi, static_cast<std::uint32_t>(i));
     }
-    constexpr std::uint32_t none = UINT32_MAX;
     std::vector<std::uint32_t> selection(occurrences.values.size(), none);
     for (std::size_t v = 0; v < selection.size(); ++v) {
         if (const auto it = index.find(occurrences.values[v]); it != index.end()) {
             selection[v] = it->second;
         }
     }
+    return selection;
+}
+
+// The occurrences of the selected values: each with the article's number and the value's
+// index in the selection, in row order.
+std::vector<MatrixOccurrence> matched_occurrences(const KeywordOccurrences& occurrences,
+                                                  std::span<const RankedValue> selected) {
+    const auto selection = selection_of_values(occurrences, selected);
     std::vector<MatrixOccurrence> out;
     for (const auto& [article, value] : occurrences.pairs) {
         if (selection[value] != none) {
@@ -256,6 +303,20 @@ std::vector<MatrixOccurrence> matched_occurrences(const KeywordOccurrences& occu
         }
     }
     return out;
+}
+
+// The co-occurrence matrix of the selected values, the articles numbered as read.
+CooccurrenceMatrix cooccurrence_of(const KeywordOccurrences& occurrences,
+                                   std::span<const RankedValue> selected, Progress& progress) {
+    const auto selection = selection_of_values(occurrences, selected);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> matched;
+    for (const auto& [article, value] : occurrences.pairs) {
+        if (selection[value] != none) {
+            matched.emplace_back(article, selection[value]);
+        }
+    }
+    return build_cooccurrence(selected, matched,
+                              static_cast<std::uint32_t>(occurrences.articles.size()), progress);
 }
 
 } // namespace
@@ -268,15 +329,15 @@ bool run_matrix_job(store::Workspace& workspace, MatrixKind kind, const std::str
         return false;
     }
     const auto occurrences = read_occurrences(workspace, keyword, format_type, false, progress);
-    const std::vector<MatrixOccurrence> matched = matched_occurrences(occurrences, *selected);
     const auto n = static_cast<long long>(selected->size());
     const char* select_title = kind == MatrixKind::word_document ? msg::word_document_select_title
                                                                  : msg::cooccurrence_select_title;
     progress.set_title(select_title + std::to_string(n) + " \\ " + std::to_string(n));
     if (kind == MatrixKind::word_document) {
-        results.word_document = build_word_document(*selected, matched, progress);
+        results.word_document =
+            build_word_document(*selected, matched_occurrences(occurrences, *selected), progress);
     } else {
-        results.cooccurrence = build_cooccurrence(*selected, matched, progress);
+        results.cooccurrence = cooccurrence_of(occurrences, *selected, progress);
     }
     return true;
 }
@@ -292,8 +353,7 @@ read_cooccurrence(store::Workspace& workspace, const std::string& keyword,
     const auto occurrences = read_occurrences(workspace, keyword, format_type, false, progress);
     CooccurrenceData out;
     out.articles = static_cast<long long>(occurrences.articles.size());
-    out.matrix =
-        build_cooccurrence(*selected, matched_occurrences(occurrences, *selected), progress);
+    out.matrix = cooccurrence_of(occurrences, *selected, progress);
     return out;
 }
 

@@ -171,6 +171,19 @@ std::vector<std::string> text_lines(const WordDocumentMatrix& matrix, LineCell c
 CooccurrenceMatrix build_cooccurrence(std::span<const RankedValue> selected,
                                       std::span<const MatrixOccurrence> occurrences,
                                       Progress& progress) {
+    const ArticleNumbers numbers = number_articles(occurrences, false);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> numbered(occurrences.size());
+    for (std::size_t k = 0; k < occurrences.size(); ++k) {
+        numbered[k] = {numbers.of_occurrence[k], occurrences[k].value};
+    }
+    return build_cooccurrence(selected, numbered,
+                              static_cast<std::uint32_t>(numbers.articles.size()), progress);
+}
+
+CooccurrenceMatrix
+build_cooccurrence(std::span<const RankedValue> selected,
+                   std::span<const std::pair<std::uint32_t, std::uint32_t>> occurrences,
+                   std::uint32_t articles, Progress& progress) {
     const std::size_t n = selected.size();
     CooccurrenceMatrix m;
     m.values.reserve(n);
@@ -179,36 +192,43 @@ CooccurrenceMatrix build_cooccurrence(std::span<const RankedValue> selected,
     }
     m.cells.assign(n * n, 0);
 
-    // (article, value) keys sorted bring each article's values together, ascending, with
-    // repeats of a value side by side.
-    const ArticleNumbers numbers = number_articles(occurrences, false);
-    std::vector<std::uint64_t> keys(occurrences.size());
-    for (std::size_t k = 0; k < occurrences.size(); ++k) {
-        keys[k] =
-            (static_cast<std::uint64_t>(numbers.of_occurrence[k]) << 32) | occurrences[k].value;
+    // The values of each article brought together (a counting sort by article), then
+    // sorted within it, ascending, with repeats of a value side by side.
+    std::vector<std::uint32_t> start(static_cast<std::size_t>(articles) + 1, 0);
+    for (const auto& o : occurrences) {
+        ++start[o.first + 1];
     }
-    std::sort(keys.begin(), keys.end());
+    for (std::size_t a = 0; a < articles; ++a) {
+        start[a + 1] += start[a];
+    }
+    std::vector<std::uint32_t> grouped(occurrences.size());
+    {
+        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+        for (const auto& o : occurrences) {
+            grouped[next[o.first]++] = o.second;
+        }
+    }
 
     const long long maximum = static_cast<long long>(n) * static_cast<long long>(n);
-    const auto articles = static_cast<long long>(numbers.articles.size());
     progress.set_maximum(maximum);
     std::vector<std::pair<std::uint32_t, long long>> carried; // value, occurrences
     long long article_done = 0;
-    for (std::size_t k = 0; k < keys.size();) {
-        const std::uint64_t article = keys[k] >> 32;
+    for (std::size_t a = 0; a < articles; ++a) {
+        const auto from = grouped.begin() + start[a];
+        const auto to = grouped.begin() + start[a + 1];
+        std::sort(from, to);
         carried.clear();
-        for (; k < keys.size() && (keys[k] >> 32) == article; ++k) {
-            const auto value = static_cast<std::uint32_t>(keys[k] & 0xFFFFFFFFu);
-            if (!carried.empty() && carried.back().first == value) {
+        for (auto k = from; k != to; ++k) {
+            if (!carried.empty() && carried.back().first == *k) {
                 ++carried.back().second;
             } else {
-                carried.emplace_back(value, 1);
+                carried.emplace_back(*k, 1);
             }
         }
-        for (std::size_t a = 0; a < carried.size(); ++a) {
-            long long* row = &m.cells[static_cast<std::size_t>(carried[a].first) * n];
-            for (std::size_t b = a + 1; b < carried.size(); ++b) {
-                row[carried[b].first] += carried[a].second * carried[b].second;
+        for (std::size_t i = 0; i < carried.size(); ++i) {
+            long long* row = &m.cells[static_cast<std::size_t>(carried[i].first) * n];
+            for (std::size_t j = i + 1; j < carried.size(); ++j) {
+                row[carried[j].first] += carried[i].second * carried[j].second;
             }
         }
         if ((++article_done & 0xFFF) == 0) {
@@ -218,13 +238,21 @@ CooccurrenceMatrix build_cooccurrence(std::span<const RankedValue> selected,
             progress.pump();
         }
     }
-    // Only the upper triangle was summed (values ascend within an article): mirror it and
-    // put the statistics counts on the diagonal.
+    // Only the upper triangle was summed (values ascend within an article): mirror it in
+    // tiles (the column walk stays within a few pages) and put the statistics counts on
+    // the diagonal.
+    constexpr std::size_t tile = 64;
+    for (std::size_t i0 = 0; i0 < n; i0 += tile) {
+        for (std::size_t j0 = i0; j0 < n; j0 += tile) {
+            for (std::size_t i = i0; i < std::min(n, i0 + tile); ++i) {
+                for (std::size_t j = std::max(j0, i + 1); j < std::min(n, j0 + tile); ++j) {
+                    m.cells[j * n + i] = m.cells[i * n + j];
+                }
+            }
+        }
+    }
     for (std::size_t i = 0; i < n; ++i) {
         m.cells[i * n + i] = selected[i].cishu;
-        for (std::size_t j = i + 1; j < n; ++j) {
-            m.cells[j * n + i] = m.cells[i * n + j];
-        }
     }
     progress.set_position(maximum);
     progress.set_title(progress_title(msg::cooccurrence_cell_title, maximum, maximum));

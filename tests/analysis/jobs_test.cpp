@@ -1,8 +1,10 @@
 #include "analysis/jobs.h"
+#include "store/dbase.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include <string>
@@ -281,6 +283,54 @@ TEST(StatisticsJob, ReadingInPlaceGivesTheRowsOfTheDecodedRule) {
     ASSERT_EQ(pairs.size(), 5u); // A1 肝脏 once, A2 肝 脏, A3 Liver, A2 Liver, A6 Liver
     EXPECT_EQ(read.articles[pairs[3].first], "A2");
     EXPECT_EQ(read.values[pairs[3].second], "Liver");
+}
+
+// Stored texts that differ in their bytes but decode alike are one value (one article);
+// an ASCII text is never merged with another.
+TEST(ReadOccurrences, StoredTextsThatDecodeAlikeAreOne) {
+    TempDir dir;
+    std::filesystem::path zidian;
+    {
+        Workspace ws = Workspace::bind(dir.path(), "P1");
+        ws.append_value(1, "A1", "期刊", "X1");
+        ws.append_value(1, "A2", "期刊", "X2");
+        ws.append_value(1, "A3", "期刊", "?");
+        ws.append_value(1, "A4", "期刊", "\uFFFD"); // stored as its four GB18030 bytes
+        zidian = ws.zidian_path();
+        ws.close();
+    }
+    {
+        // Single bytes 0x80 and 0xFF decode to U+FFFD as well.
+        auto table = lumacite::store::DbaseTable::open(zidian);
+        const auto& fields = table.layout().fields();
+        const auto field = [&](const char* name) {
+            return static_cast<std::size_t>(
+                std::find_if(fields.begin(), fields.end(),
+                             [&](const auto& f) { return f.name == name; }) -
+                fields.begin());
+        };
+        const auto padded = [&](std::size_t f, std::string bytes) {
+            bytes.resize(fields[f].width, ' ');
+            return bytes;
+        };
+        table.modify([&](lumacite::store::DbaseRecordEdit& r) {
+            if (r.number() > 1) {
+                return false;
+            }
+            const std::string bad = r.number() == 0 ? "\x80" : "\xFF";
+            r.set_raw(field("zhi"), padded(field("zhi"), bad));
+            r.set_raw(field("wenzhangha"), padded(field("wenzhangha"), bad + "a"));
+            return true;
+        });
+        table.close();
+    }
+    Workspace ws = Workspace::bind(dir.path(), "P1");
+    const auto read = read_occurrences(ws, "期刊", "<txt>", true, quiet);
+    EXPECT_EQ(read.values, (std::vector<std::string>{"\uFFFD", "?"}));
+    EXPECT_EQ(read.articles, (std::vector<std::string>{"\uFFFDa", "A3", "A4"}));
+    EXPECT_EQ(read.all_articles, 3);
+    EXPECT_EQ(read.pairs, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+                              {0, 0}, {0, 0}, {1, 1}, {2, 0}}));
 }
 
 } // namespace

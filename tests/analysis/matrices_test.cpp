@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <random>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -223,6 +225,46 @@ TEST(Matrices, RandomDataEqualsTheDefinitionCellByCell) {
             ASSERT_LT(lumacite::text::compare_text(b.wd.articles[c - 1], b.wd.articles[c]), 0);
         }
     }
+}
+
+TEST(Cooccurrence, NumberedArticlesInAnyOrderAndBeyondOneTile) {
+    // 150 values (the mirror works in tiles of 64), 300 articles of which some carry
+    // nothing, occurrences shuffled so that no article's come together.
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<std::uint32_t> article(0, 299);
+    std::uniform_int_distribution<std::uint32_t> value(0, 149);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> occurrences;
+    std::vector<std::map<std::uint32_t, long long>> per_article(300);
+    for (int k = 0; k < 4000; ++k) {
+        const std::uint32_t a = article(rng) % 250; // articles 250..299 carry nothing
+        const std::uint32_t v = std::min(value(rng), value(rng));
+        occurrences.emplace_back(a, v);
+        ++per_article[a][v];
+    }
+    std::vector<RankedValue> selected;
+    for (int v = 0; v < 150; ++v) {
+        selected.push_back({"v" + std::to_string(v), 1000 + v});
+    }
+    const auto m = build_cooccurrence(selected, occurrences, 300, quiet);
+    std::vector<long long> expected(150 * 150, 0);
+    for (const auto& counts : per_article) {
+        for (const auto& [i, ci] : counts) {
+            for (const auto& [j, cj] : counts) {
+                if (i != j) {
+                    expected[i * 150 + j] += ci * cj;
+                }
+            }
+        }
+    }
+    for (std::size_t i = 0; i < 150; ++i) {
+        expected[i * 150 + i] = 1000 + static_cast<long long>(i);
+    }
+    EXPECT_EQ(m.values[149], "v149");
+    EXPECT_EQ(m.cells, expected);
+
+    // No occurrence at all: only the diagonal.
+    const auto empty = build_cooccurrence(std::span(selected).first(2), {}, 0, quiet);
+    EXPECT_EQ(empty.cells, (std::vector<long long>{1000, 0, 0, 1001}));
 }
 
 TEST(MatrixExport, LinesBeforeAnyGenerationAndAfterOne) {
