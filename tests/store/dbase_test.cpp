@@ -140,7 +140,7 @@ TEST(Dbase, BadValuesAndBadFilesAreErrors) {
 
 TEST(Dbase, BlockScansOfALargeTableKeepFileOrderStopWhenToldAndReportAShortFile) {
     // 212-byte records: 4,946 to a block of 1 MB, so 12,000 records fill three blocks
-    // and the scan reads ahead in a second thread.
+    // handed out in file order.
     TempDir dir;
     const auto file = dir / "big.dbf";
     DbaseTable t =

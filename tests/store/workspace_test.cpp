@@ -121,7 +121,7 @@ TEST(Workspace, ScanHandsTheStoredBytesOfTheKeywordsRowsWithoutTheirPadding) {
     Workspace ws = Workspace::bind(home.path(), "P7");
     const std::string spaced = "a" + std::string(70, ' ') + "b"; // a blank run wider than 64
     const std::string wide = std::string(200, 'w') + "  z";
-    // 3,000 rows of 407 bytes make two blocks and a part: the scan reads ahead.
+    // 3,000 rows of 407 bytes make two blocks and a part.
     for (int n = 0; n < 1000; ++n) {
         const std::string article = "A" + std::to_string(n);
         ws.append_value(1, article, "作者", n % 2 == 0 ? spaced : "王芳");
