@@ -24,6 +24,7 @@ using namespace lumacite::app;
 using lumacite::testing::append_rows;
 using lumacite::testing::make_catalogue;
 using lumacite::testing::on_dialog;
+using lumacite::testing::pair_lines;
 using lumacite::testing::qs;
 using lumacite::testing::TempDir;
 using V = std::vector<std::string>;
@@ -51,15 +52,7 @@ protected:
         w->ComboBox1Change(i);
     }
 
-    V grid() const {
-        V out;
-        const auto* m = w->DBGrid6_model;
-        for (int r = 0; r < m->rowCount(); ++r) {
-            out.push_back(m->index(r, 0).data().toString().toStdString() + "|" +
-                          m->index(r, 1).data().toString().toStdString());
-        }
-        return out;
-    }
+    V grid() const { return pair_lines(*w->DBGrid6_model); }
     V stored() {
         auto ws = store::Workspace::open_read_only(home.path(), "T1");
         V out;

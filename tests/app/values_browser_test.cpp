@@ -24,6 +24,7 @@ using namespace lumacite::app;
 using lumacite::testing::append_rows;
 using lumacite::testing::make_catalogue;
 using lumacite::testing::on_dialog;
+using lumacite::testing::pair_lines;
 using lumacite::testing::qs;
 using lumacite::testing::TempDir;
 using V = std::vector<std::string>;
@@ -71,15 +72,7 @@ protected:
         w->ComboBox1Change(i);
     }
     // The grid as "article|value" lines.
-    V grid() const {
-        V out;
-        const auto* m = w->DBGrid6_model;
-        for (int r = 0; r < m->rowCount(); ++r) {
-            out.push_back(m->index(r, 0).data().toString().toStdString() + "|" +
-                          m->index(r, 1).data().toString().toStdString());
-        }
-        return out;
-    }
+    V grid() const { return pair_lines(*w->DBGrid6_model); }
     void set_row(int row) { w->DBGrid6->setCurrentIndex(w->DBGrid6_model->index(row, 0)); }
     std::string title() const { return w->DBGrid6_model->title(1).toStdString(); }
     std::string count() const { return w->Label3->text().toStdString(); }
