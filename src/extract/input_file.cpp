@@ -6,10 +6,16 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -18,6 +24,95 @@ namespace lumacite::extract {
 namespace {
 
 constexpr std::size_t read_block = 1 << 20;
+// Plain files from this size on are mapped; smaller ones are read into the kept buffer.
+constexpr std::size_t map_from = 8u << 20;
+// Buffers from this size on ask for huge pages: a fault per 2 MB instead of per 4 KB.
+constexpr std::size_t huge_from = 4u << 20;
+
+void advise_huge_pages(char* data, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+    if (size < huge_from) {
+        return;
+    }
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(page - 1);
+    if (end > begin) {
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    }
+#else
+    (void)data;
+    (void)size;
+#endif
+}
+
+// The mapped input files of all threads, for the SIGBUS handler. A slot is taken by
+// setting `end` last and given back by clearing `begin` first.
+struct GuardSlot {
+    std::atomic<std::uintptr_t> begin{0};
+    std::atomic<std::uintptr_t> end{0};
+    std::atomic<bool> lost{false};
+};
+std::array<GuardSlot, 32> guard_slots;
+std::mutex guard_mutex; // taking and giving back slots (never in the handler)
+struct sigaction previous_sigbus {};
+
+// A page of a mapped input file that is gone (the file was cut short) becomes a zero page
+// and its slot is marked; any other SIGBUS goes to the disposition that was there before.
+void on_sigbus(int, siginfo_t* info, void*) {
+    const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    for (GuardSlot& slot : guard_slots) {
+        const std::uintptr_t begin = slot.begin.load(std::memory_order_acquire);
+        if (begin != 0 && at >= begin && at < slot.end.load(std::memory_order_acquire)) {
+            const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+            void* const zero = reinterpret_cast<void*>(at & ~(page - 1));
+            if (::mmap(zero, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) !=
+                MAP_FAILED) {
+                slot.lost.store(true, std::memory_order_release);
+                return;
+            }
+        }
+    }
+    // Returning runs a faulting instruction again, now under the old disposition; a signal
+    // sent by a program is sent again.
+    ::sigaction(SIGBUS, &previous_sigbus, nullptr);
+    if (info->si_code <= 0) {
+        ::raise(SIGBUS);
+    }
+}
+
+// A slot for a mapping, the handler installed with the first; -1 when all are taken.
+int take_guard_slot(const char* data, std::size_t size) {
+    const std::lock_guard lock(guard_mutex);
+    static const bool installed = [] {
+        struct sigaction action {};
+        action.sa_sigaction = on_sigbus;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        return ::sigaction(SIGBUS, &action, &previous_sigbus) == 0;
+    }();
+    if (!installed) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < guard_slots.size(); ++i) {
+        GuardSlot& slot = guard_slots[i];
+        if (slot.end.load(std::memory_order_acquire) == 0) {
+            slot.lost.store(false, std::memory_order_relaxed);
+            slot.begin.store(reinterpret_cast<std::uintptr_t>(data), std::memory_order_release);
+            slot.end.store(reinterpret_cast<std::uintptr_t>(data) + size,
+                           std::memory_order_release);
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void give_back_guard_slot(int i) {
+    const std::lock_guard lock(guard_mutex);
+    GuardSlot& slot = guard_slots[static_cast<std::size_t>(i)];
+    slot.begin.store(0, std::memory_order_release);
+    slot.end.store(0, std::memory_order_release);
+}
 
 // Reads up to `size` bytes; fewer only at the end of the file. -1 on an error.
 ssize_t read_some(int fd, void* data, std::size_t size) {
@@ -63,6 +158,7 @@ InputFile::~InputFile() {
 }
 
 void InputFile::release() {
+    unmap();
     std::free(data_);
     data_ = nullptr;
     size_ = 0;
@@ -80,10 +176,43 @@ void InputFile::reserve(std::size_t size) {
         throw std::bad_alloc();
     }
     data_ = static_cast<char*>(grown);
+    advise_huge_pages(data_, wanted);
     capacity_ = wanted;
 }
 
+bool InputFile::map(int fd, std::size_t size) {
+    void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (p == MAP_FAILED) {
+        return false;
+    }
+    guard_ = take_guard_slot(static_cast<const char*>(p), size);
+    if (guard_ < 0) {
+        ::munmap(p, size);
+        return false;
+    }
+    mapped_ = static_cast<const char*>(p);
+    size_ = size;
+    return true;
+}
+
+void InputFile::unmap() {
+    if (mapped_ == nullptr) {
+        return;
+    }
+    give_back_guard_slot(guard_);
+    ::munmap(const_cast<char*>(mapped_), size_);
+    mapped_ = nullptr;
+    guard_ = -1;
+    size_ = 0;
+}
+
+bool InputFile::intact() const {
+    return mapped_ == nullptr ||
+           !guard_slots[static_cast<std::size_t>(guard_)].lost.load(std::memory_order_acquire);
+}
+
 InputFile::Status InputFile::read(const std::filesystem::path& file) {
+    unmap();
     size_ = 0;
     compressed_ = false;
     const store::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
@@ -99,6 +228,10 @@ InputFile::Status InputFile::read(const std::filesystem::path& file) {
     if (gzip_magic(head, static_cast<std::size_t>(got))) {
         compressed_ = true;
         return inflate_from(fd.get());
+    }
+    if (static_cast<std::size_t>(st.st_size) >= map_from &&
+        map(fd.get(), static_cast<std::size_t>(st.st_size))) {
+        return Status::read;
     }
     // The size may change while the file is read: read to its end, whatever it is then.
     reserve(static_cast<std::size_t>(st.st_size) + 1);

@@ -162,6 +162,10 @@ FileOutcome TxtExtractor::extract_file(InputFile& input, const std::filesystem::
         return {FileOutcome::Kind::stopped, input_failure_message(status, file)};
     }
     const std::string text = text::decode_input(input.bytes());
+    if (!input.intact()) {
+        return {FileOutcome::Kind::stopped,
+                input_failure_message(InputFile::Status::unreadable, file)};
+    }
     FileOutcome done;
     done.articles = extract_text(text, sink, progress);
     return done;

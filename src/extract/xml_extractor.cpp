@@ -712,7 +712,12 @@ FileOutcome XmlExtractor::extract_file(InputFile& input, const std::filesystem::
     if (status != InputFile::Status::read) {
         return {FileOutcome::Kind::stopped, input_failure_message(status, file)};
     }
-    return extract_bytes(input.bytes(), shown_path, format, counter, sink, progress);
+    FileOutcome done = extract_bytes(input.bytes(), shown_path, format, counter, sink, progress);
+    if (!input.intact()) {
+        return {FileOutcome::Kind::stopped,
+                input_failure_message(InputFile::Status::unreadable, file)};
+    }
+    return done;
 }
 
 FileOutcome XmlExtractor::extract_bytes(std::string_view bytes, const std::string& shown_path,

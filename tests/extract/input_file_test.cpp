@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/mman.h>
+
 namespace lumacite::extract {
 namespace {
 
@@ -82,6 +86,51 @@ TEST(InputFile, DamagedCompressedDataAndUnreadableFilesGiveNoBytes) {
               "“/d/a.txt”文件无法读取，提取已中止！\r");
     EXPECT_EQ(input_failure_message(InputFile::Status::corrupt_gzip, "/d/a.xml.gz"),
               "“/d/a.xml.gz”文件的压缩数据已损坏，无法解压，提取已中止！\r");
+}
+
+// Files of 8 MB and more are mapped. One that another program cuts short while it is read
+// reads as zeros where its pages were lost, and says so, instead of ending the program;
+// a SIGBUS that is no input file's still ends it.
+TEST(InputFile, AMappedFileCutShortReadsAsZerosAndIsNotIntact) {
+    std::string big;
+    while (big.size() < (9u << 20)) {
+        big += large_text();
+    }
+    testing::TempDir dir;
+    testing::write_file(dir / "cut.txt", big);
+    testing::write_file(dir / "kept.txt", big);
+    InputFile cut;
+    InputFile kept;
+    ASSERT_EQ(cut.read(dir / "cut.txt"), InputFile::Status::read);
+    ASSERT_EQ(kept.read(dir / "kept.txt"), InputFile::Status::read);
+    EXPECT_EQ(cut.bytes(), big);
+    EXPECT_TRUE(cut.intact());
+
+    std::filesystem::resize_file(dir / "cut.txt", 4096);
+    const std::string_view seen = cut.bytes();
+    ASSERT_EQ(seen.size(), big.size());
+    EXPECT_EQ(seen.substr(0, 4096), std::string_view(big).substr(0, 4096));
+    EXPECT_EQ(seen.find_first_not_of('\0', 4096), std::string_view::npos);
+    EXPECT_FALSE(cut.intact());
+    EXPECT_EQ(kept.bytes(), big);
+    EXPECT_TRUE(kept.intact());
+
+    // The next file read starts intact.
+    testing::write_file(dir / "small.txt", "PT J\n");
+    ASSERT_EQ(cut.read(dir / "small.txt"), InputFile::Status::read);
+    EXPECT_TRUE(cut.intact());
+
+    EXPECT_EXIT(
+        {
+            testing::write_file(dir / "other.bin", big);
+            const int fd = ::open((dir / "other.bin").c_str(), O_RDONLY);
+            const auto* p = static_cast<const volatile char*>(
+                ::mmap(nullptr, big.size(), PROT_READ, MAP_PRIVATE, fd, 0));
+            std::filesystem::resize_file(dir / "other.bin", 0);
+            std::exit(p[big.size() - 1]);
+        },
+        ::testing::KilledBySignal(SIGBUS), "");
+    EXPECT_EXIT(::raise(SIGBUS), ::testing::KilledBySignal(SIGBUS), "");
 }
 
 } // namespace
