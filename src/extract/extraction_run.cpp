@@ -241,10 +241,12 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
         table.delete_document_rows(xuhao);
     }
 
-    const XmlExtractor xml_extractor;
+    const std::size_t total = files.size();
+    const int readers = reader_count(request.threads, total);
+    // One file at a time: its articles are read on as many threads as files would be.
+    const XmlExtractor xml_extractor(readers <= 1 ? reader_count(request.threads, SIZE_MAX) : 1);
     ArticleCounter counter;
     RowWriter writer(table, request.bianhao, xuhao);
-    const std::size_t total = files.size();
     const bool directory = is_directory_entry(request.document);
     // Messages name a registered file by its place in the program folder, a file of a
     // directory entry by its full path.
@@ -280,7 +282,6 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
         return true;
     };
 
-    const int readers = reader_count(request.threads, total);
     if (readers <= 1) {
         InputFile input;
         for (std::size_t n = 0; n < total; ++n) {

@@ -1,6 +1,7 @@
 #include "extract/xml_extractor.h"
 
 #include "extract/input_file.h"
+#include "extract/read_ahead.h"
 #include "extract/xml_check.h"
 
 #include "messages.h"
@@ -9,8 +10,15 @@
 #include <pugixml.hpp>
 
 #include <array>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace lumacite::extract {
@@ -597,10 +605,233 @@ private:
     pugi::xml_document doc_;
 };
 
+// Reads the article elements of a file, one at a time, into a sink.
+class ArticleReader {
+public:
+    explicit ArticleReader(const ExtractionFormat& format)
+        : format_(format),
+          article_name_(format.article_node ? format.article_node->jiedian[0] : std::string()),
+          headings_(format.geshi == "PubMed" && format.subject_headings.has_value()) {}
+
+    // Writes the values of `element` when it is an article (counted in `articles`);
+    // automatic numbers continue from `counter`. Returns how the file must end when it
+    // cannot go on: `not_xml` when the parser refuses the piece, a stop naming the keyword
+    // whose definition cannot be applied.
+    std::optional<FileOutcome> read(std::string_view element, ArticleCounter& counter,
+                                    ValueSink& sink, long long& articles,
+                                    const FileOutcome& not_xml) {
+        if (article_name_.empty() || element_name(element) != article_name_) {
+            return std::nullopt;
+        }
+        const std::string* keyword = nullptr;
+        try {
+            const pugi::xml_node k = parser_.element(element);
+            ++articles;
+            if (format_.article_number) {
+                keyword = &format_.article_number->guanjianzi;
+                std::string t = walk(k, format_.article_number->jiedian);
+                const auto semi = t.find(';');
+                wenzhangha_ = semi == std::string::npos ? std::move(t) : t.substr(0, semi);
+            } else {
+                wenzhangha_ = automatic_article_number(++counter.value);
+            }
+            for (const auto& d : format_.walked) {
+                keyword = &d.guanjianzi;
+                write_values(walk(k, d.jiedian), d.guanjianzi, wenzhangha_, sink);
+            }
+            if (headings_) {
+                keyword = &format_.subject_headings->guanjianzi;
+                write_headings(k, *format_.subject_headings, wenzhangha_, sink);
+            }
+        } catch (const PieceRefused&) {
+            return not_xml;
+        } catch (const DefinitionError& e) {
+            return FileOutcome{FileOutcome::Kind::stopped,
+                               keyword_message(keyword ? *keyword : std::string(), e.kind),
+                               articles};
+        }
+        return std::nullopt;
+    }
+
+private:
+    const ExtractionFormat& format_;
+    std::string article_name_;
+    bool headings_;
+    PieceParser parser_;
+    std::string wenzhangha_;
+};
+
+// A run of children of the document element, read by whichever thread takes it.
+struct Batch {
+    std::vector<std::string_view> children;
+    long long counter_before = 0; // the automatic number before its first article
+    long long counter_after = 0;
+    long long articles = 0;
+    RecordedRows rows;
+    std::size_t read = 0;            // children read to their end
+    std::optional<FileOutcome> stop; // how the file ends at children[read]
+    std::exception_ptr error;
+    bool ready = false;
+};
+
+// Reads the articles of one file on several threads: the children are cut into batches
+// in order, any thread reads a batch into rows kept in memory, and next() hands the
+// batches back in file order, so what is written is what one thread would write. The
+// thread that writes reads batches too while it waits.
+class ArticlesAtOnce {
+public:
+    ArticlesAtOnce(const ExtractionFormat& format, int workers, ChildElements& children)
+        : format_(format), children_(children),
+          article_name_(format.article_node ? format.article_node->jiedian[0] : std::string()),
+          own_(format) {
+        for (int i = 1; i < workers; ++i) {
+            threads_.emplace_back([this] { work(); });
+        }
+    }
+    ArticlesAtOnce(const ArticlesAtOnce&) = delete;
+    ArticlesAtOnce& operator=(const ArticlesAtOnce&) = delete;
+    ~ArticlesAtOnce() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        for (auto& t : threads_) {
+            t.join();
+        }
+    }
+
+    // The next batch in file order once it is read (null after the last); `counter` is
+    // the automatic number before the file. Pumps `progress` while it waits.
+    Batch* next(long long counter, Progress& progress) {
+        std::unique_lock lock(mutex_);
+        if (!started_) {
+            counter_ = counter;
+            started_ = true;
+        }
+        fill(lock);
+        if (order_.empty()) {
+            return nullptr;
+        }
+        Batch* const b = order_.front().get();
+        while (!b->ready) {
+            if (!todo_.empty()) {
+                take_and_read(lock, own_);
+                continue;
+            }
+            done_.wait_for(lock, std::chrono::milliseconds(40));
+            lock.unlock();
+            progress.pump();
+            lock.lock();
+        }
+        if (b->error) {
+            std::rethrow_exception(b->error);
+        }
+        return b;
+    }
+
+    // The batch next() gave is written: its memory may serve another.
+    void written() {
+        const std::lock_guard lock(mutex_);
+        order_.pop_front();
+    }
+
+private:
+    static constexpr std::size_t batch_children = 64;
+    static constexpr std::size_t batches_ahead = 16;
+
+    // Cuts more batches while fewer than batches_ahead wait to be written.
+    void fill(std::unique_lock<std::mutex>& lock) {
+        bool added = false;
+        while (!exhausted_ && order_.size() < batches_ahead) {
+            auto b = std::make_unique<Batch>();
+            std::string_view element;
+            long long numbered = 0; // articles of the batch that take an automatic number
+            while (b->children.size() < batch_children && children_.next(element)) {
+                b->children.push_back(element);
+                if (!article_name_.empty() && !format_.article_number &&
+                    element_name(element) == article_name_) {
+                    ++numbered;
+                }
+            }
+            if (b->children.empty()) {
+                exhausted_ = true;
+                break;
+            }
+            b->counter_before = counter_ + numbered_before_;
+            numbered_before_ += numbered;
+            todo_.push_back(b.get());
+            order_.push_back(std::move(b));
+            added = true;
+        }
+        if (added) {
+            lock.unlock();
+            wake_.notify_all();
+            lock.lock();
+        }
+    }
+
+    void read(Batch& b, ArticleReader& reader) {
+        try {
+            ArticleCounter counter{b.counter_before};
+            const FileOutcome not_xml{FileOutcome::Kind::skipped, {}};
+            for (; b.read < b.children.size(); ++b.read) {
+                if (auto stop =
+                        reader.read(b.children[b.read], counter, b.rows, b.articles, not_xml)) {
+                    b.stop = std::move(stop);
+                    break;
+                }
+            }
+            b.counter_after = counter.value;
+        } catch (...) {
+            b.error = std::current_exception();
+        }
+    }
+
+    void work() {
+        ArticleReader reader(format_);
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [&] { return stopping_ || !todo_.empty(); });
+            if (stopping_) {
+                return;
+            }
+            take_and_read(lock, reader);
+        }
+    }
+
+    // Reads the first batch waiting to be taken, with `lock` released meanwhile.
+    void take_and_read(std::unique_lock<std::mutex>& lock, ArticleReader& reader) {
+        Batch* const b = todo_.front();
+        todo_.pop_front();
+        lock.unlock();
+        read(*b, reader);
+        lock.lock();
+        b->ready = true;
+        done_.notify_all();
+    }
+
+    const ExtractionFormat& format_;
+    ChildElements& children_; // cut under mutex_
+    std::string article_name_;
+    ArticleReader own_;       // the writing thread's reader
+    std::mutex mutex_;
+    std::condition_variable wake_; // batches to read, or stopping
+    std::condition_variable done_; // a batch was read
+    std::deque<std::unique_ptr<Batch>> order_; // cut and not yet written, in file order
+    std::deque<Batch*> todo_;                  // cut and not yet taken
+    long long counter_ = 0;
+    long long numbered_before_ = 0; // automatic numbers the batches cut so far take
+    bool started_ = false;
+    bool exhausted_ = false;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
 // Checks decoded (UTF-8) text and reads its articles.
 FileOutcome extract_text(std::string_view text, const std::string& shown_path,
                          const ExtractionFormat& format, ArticleCounter& counter, ValueSink& sink,
-                         Progress& progress) {
+                         Progress& progress, int workers) {
     const FileOutcome not_xml{FileOutcome::Kind::skipped, std::string(msg::xml_not_xml_before) +
                                                               shown_path + msg::xml_not_xml_after};
     // The parser takes much that is not XML; such a file must yield nothing.
@@ -636,61 +867,60 @@ FileOutcome extract_text(std::string_view text, const std::string& shown_path,
     }
     progress.set_maximum(maximum);
 
-    const std::string article_name =
-        format.article_node ? format.article_node->jiedian[0] : std::string();
-    const bool headings = format.geshi == "PubMed" && format.subject_headings.has_value();
-    const std::string* current_keyword = nullptr;
-    FileOutcome done;
     long long position = 1;
-    auto step = [&] {
-        progress.set_position(position++);
-        progress.pump();
-    };
     std::size_t next_between = 0;
-    auto text_kids_before = [&](std::size_t at) {
+    // Steps the gauge over the text kids before offset `at`, then over the child there.
+    auto step_to = [&](std::size_t at, bool child) {
         for (; next_between < kids_between.size() && outline.text_between[next_between].first < at;
              ++next_between) {
             for (long long k = 0; k < kids_between[next_between]; ++k) {
-                step();
+                progress.set_position(position++);
+                progress.pump();
             }
+        }
+        if (child) {
+            progress.set_position(position++);
+            progress.pump();
         }
     };
-    try {
-        std::string wenzhangha;
-        ChildElements children(text, outline);
+    const auto offset = [&](std::string_view element) {
+        return static_cast<std::size_t>(element.data() - text.data());
+    };
+
+    ChildElements children(text, outline);
+    FileOutcome done;
+    if (workers <= 1) {
+        ArticleReader reader(format);
         std::string_view element;
         while (children.next(element)) {
-            text_kids_before(static_cast<std::size_t>(element.data() - text.data()));
-            if (!article_name.empty() && element_name(element) == article_name) {
-                const pugi::xml_node k = parser.element(element);
-                ++done.articles;
-                if (format.article_number) {
-                    current_keyword = &format.article_number->guanjianzi;
-                    std::string t = walk(k, format.article_number->jiedian);
-                    const auto semi = t.find(';');
-                    wenzhangha = semi == std::string::npos ? std::move(t) : t.substr(0, semi);
-                } else {
-                    wenzhangha = automatic_article_number(++counter.value);
-                }
-                for (const auto& d : format.walked) {
-                    current_keyword = &d.guanjianzi;
-                    write_values(walk(k, d.jiedian), d.guanjianzi, wenzhangha, sink);
-                }
-                if (headings) {
-                    current_keyword = &format.subject_headings->guanjianzi;
-                    write_headings(k, *format.subject_headings, wenzhangha, sink);
-                }
+            step_to(offset(element), false);
+            if (const auto stop = reader.read(element, counter, sink, done.articles, not_xml)) {
+                return *stop;
             }
-            step();
+            step_to(offset(element), true);
         }
-        text_kids_before(text.size());
-    } catch (const PieceRefused&) {
-        return not_xml;
-    } catch (const DefinitionError& e) {
-        return {FileOutcome::Kind::stopped,
-                keyword_message(current_keyword ? *current_keyword : std::string(), e.kind),
-                done.articles};
+    } else {
+        ArticlesAtOnce at_once(format, workers, children);
+        while (Batch* b = at_once.next(counter.value, progress)) {
+            b->rows.replay([&](std::string_view wenzhangha, std::string_view guanjianzi,
+                               std::string_view zhi) { sink.write(wenzhangha, guanjianzi, zhi); });
+            done.articles += b->articles;
+            counter.value = b->counter_after;
+            for (std::size_t i = 0; i < b->read; ++i) {
+                step_to(offset(b->children[i]), true);
+            }
+            if (b->stop) {
+                step_to(offset(b->children[b->read]), false);
+                if (b->stop->kind == FileOutcome::Kind::skipped) {
+                    return not_xml;
+                }
+                b->stop->articles = done.articles;
+                return *b->stop;
+            }
+            at_once.written();
+        }
     }
+    step_to(text.size(), false);
     return done;
 }
 
@@ -725,13 +955,13 @@ FileOutcome XmlExtractor::extract_bytes(std::string_view bytes, const std::strin
                                         ValueSink& sink, Progress& progress) const {
     // Most files are UTF-8 already (some with a byte-order mark): read them where they are.
     if (text::xml_is_plain_utf8(bytes)) {
-        return extract_text(bytes, shown_path, format, counter, sink, progress);
+        return extract_text(bytes, shown_path, format, counter, sink, progress, workers_);
     }
     if (bytes.starts_with("\xEF\xBB\xBF") && text::is_valid_utf8(bytes.substr(3))) {
-        return extract_text(bytes.substr(3), shown_path, format, counter, sink, progress);
+        return extract_text(bytes.substr(3), shown_path, format, counter, sink, progress, workers_);
     }
     const std::string decoded = text::decode_xml(bytes);
-    return extract_text(decoded, shown_path, format, counter, sink, progress);
+    return extract_text(decoded, shown_path, format, counter, sink, progress, workers_);
 }
 
 } // namespace lumacite::extract

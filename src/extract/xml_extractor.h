@@ -18,6 +18,10 @@ namespace lumacite::extract {
 
 class XmlExtractor {
 public:
+    // `workers` threads read the articles of one file at once (1: the calling thread
+    // alone); the rows are written in file order by the calling thread all the same.
+    explicit XmlExtractor(int workers = 1) : workers_(workers) {}
+
     // Reads one XML file into `sink`. `shown_path` is the path named in the message
     // when the file is not well-formed XML.
     //
@@ -47,6 +51,9 @@ public:
     FileOutcome extract_bytes(std::string_view bytes, const std::string& shown_path,
                               const ExtractionFormat& format, ArticleCounter& counter,
                               ValueSink& sink, Progress& progress) const;
+
+private:
+    int workers_;
 };
 
 } // namespace lumacite::extract

@@ -270,5 +270,76 @@ TEST(XmlFile, ChildrenReadOneAtATimeAsInTheWholeDocument) {
     }
 }
 
+// The articles of one file read on several threads are written as one thread writes them:
+// the same rows in the same order, automatic numbers continued from the counter, the same
+// gauge steps (text kids between the children included), and a stop late in the file
+// keeps exactly the rows before it. Batches are 64 children, so the sizes straddle them.
+TEST(XmlFile, ArticlesReadOnSeveralThreadsAreWrittenAsOneThreadWritesThem) {
+    const auto article = [](int k) {
+        const std::string n = std::to_string(k);
+        return "<Rec><N>" + n + "</N><T>t" + n + ";u" + n + "</T></Rec>";
+    };
+    const auto file = [&](int count, int broken) {
+        std::string xml = "<?xml version=\"1.0\"?>\n<S>\n";
+        for (int k = 1; k <= count; ++k) {
+            xml += k == broken ? "<Rec><N>x</N><T><X/><Y/></T></Rec>" : article(k);
+            xml += k % 7 == 0 ? "<Other><T>no</T></Other>text <!-- c -->\n" : "\n";
+        }
+        return xml + "</S>";
+    };
+    struct Case {
+        int count;
+        int broken; // the article whose title definition cannot be applied (0: none)
+        bool numbered;
+    };
+    const std::vector<Case> cases = {{1, 0, false},   {64, 0, false},  {65, 0, true},
+                                     {1000, 0, false}, {1000, 0, true}, {1000, 700, false},
+                                     {1000, 3, true},  {130, 130, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.count) + " articles, broken " + std::to_string(c.broken));
+        const auto format = c.numbered
+                                ? xml_format("X", "Rec", {"N"}, {definition("标题", {"T"})})
+                                : titles();
+        const std::string xml = file(c.count, c.broken);
+        struct Run {
+            FileOutcome outcome;
+            Rows rows;
+            long long counter;
+            std::vector<long long> positions;
+            long long maximum;
+        };
+        const auto run = [&](int workers) {
+            RecordingSink sink;
+            RecordingProgress progress;
+            extract::ArticleCounter counter{5};
+            Run r;
+            r.outcome = extract::XmlExtractor(workers).extract_bytes(xml, "a.xml", format,
+                                                                     counter, sink, progress);
+            r.rows = std::move(sink.rows);
+            r.counter = counter.value;
+            r.positions = std::move(progress.positions);
+            r.maximum = progress.maximum;
+            return r;
+        };
+        const Run one = run(1);
+        const long long read = c.broken ? c.broken : c.count;
+        EXPECT_EQ(one.outcome.articles, read);
+        EXPECT_EQ(one.counter, c.numbered ? 5 : 5 + read);
+        ASSERT_GE(one.rows.size(), 2u * static_cast<std::size_t>(read - (c.broken ? 1 : 0)));
+        EXPECT_EQ(one.rows.front().wenzhangha, c.numbered ? "1" : "0000000006");
+        for (const int workers : {2, 3}) {
+            SCOPED_TRACE(workers);
+            const Run many = run(workers);
+            EXPECT_EQ(many.outcome.kind, one.outcome.kind);
+            EXPECT_EQ(many.outcome.message, one.outcome.message);
+            EXPECT_EQ(many.outcome.articles, one.outcome.articles);
+            EXPECT_EQ(many.counter, one.counter);
+            EXPECT_EQ(many.rows, one.rows);
+            EXPECT_EQ(many.positions, one.positions);
+            EXPECT_EQ(many.maximum, one.maximum);
+        }
+    }
+}
+
 } // namespace
 } // namespace lumacite::xml_tests
