@@ -502,6 +502,22 @@ void DbaseTable::write_pending() {
     pending_.clear();
     dirty_ = true;
     write_header();
+    start_writeback();
+}
+
+void DbaseTable::start_writeback() {
+    // Long appends hand their bytes to the disk as they go, in the background, so the sync
+    // that ends a run waits for the last stretch only.
+    constexpr std::uint64_t step = 8u << 20;
+    const std::uint64_t end = data_offset(committed_);
+    if (end < writeback_from_ + step) {
+        return;
+    }
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(fd_, static_cast<off_t>(writeback_from_),
+                      static_cast<off_t>(end - writeback_from_), SYNC_FILE_RANGE_WRITE);
+#endif
+    writeback_from_ = end;
 }
 
 void DbaseTable::write_header() {

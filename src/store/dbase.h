@@ -245,6 +245,7 @@ private:
     void require_open() const;
     void require_writable() const;
     void write_pending();
+    void start_writeback();
     void write_header();
     void write_all(const void* data, std::size_t size, std::uint64_t offset);
     void write_to(int fd, const void* data, std::size_t size, std::uint64_t offset);
@@ -274,6 +275,7 @@ private:
     };
     std::vector<LastValue> last_values_;
     bool dirty_ = false; // changed since the header was last written
+    std::uint64_t writeback_from_ = 0; // bytes before this are handed to the disk already
     bool repaired_ = false;
     bool read_only_ = false;
     std::filesystem::path rewrite_of_; // a rewrite not installed yet: the table it replaces

@@ -3,6 +3,8 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#define SQLITE_HAS_CODEC // the key functions
 #include <sqlite3.h>
 
 using namespace lumacite::store;
@@ -228,6 +230,37 @@ TEST(CatalogueFile, CannotBeReadWithoutThePassword) {
     EXPECT_EQ(bytes.find("SQLite format"), std::string::npos);
     // With the password it opens.
     EXPECT_EQ(Catalogue::open(file).find_project("SECRET1")->shuoming, "机密");
+}
+
+// Catalogues are made with few rounds of key derivation; one made with the library's
+// default rounds (every program folder made before) opens and changes all the same, and
+// neither opens without the password's rounds given.
+TEST(CatalogueFile, CataloguesMadeWithTheDefaultRoundsStillOpen) {
+    TempDir dir;
+    const auto old_file = dir / "old.exs";
+    std::filesystem::copy_file(
+        std::filesystem::path(LUMACITE_TEST_DATA) / "catalogue" / "velkor-default-rounds.exs",
+        old_file);
+    const auto new_file = dir / "new.exs";
+    Catalogue::create(new_file).add_project({"P1", "WOS", "new"});
+    {
+        auto old = Catalogue::open(old_file);
+        EXPECT_FALSE(old.definitions("PubMed").empty());
+        old.add_project({"P2", "PubMed", "old"});
+    }
+    EXPECT_EQ(Catalogue::open(old_file).find_project("P2")->shuoming, "old");
+    EXPECT_EQ(Catalogue::open(new_file).find_project("P1")->shuoming, "new");
+
+    // Each needs its own rounds: keyed with the password alone, only the old one reads.
+    for (const auto& [file, readable] : {std::pair{old_file, true}, std::pair{new_file, false}}) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_key(db, catalogue_password, 4), SQLITE_OK);
+        const int rc =
+            sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        EXPECT_EQ(rc, readable ? SQLITE_OK : SQLITE_NOTADB) << file;
+        sqlite3_close(db);
+    }
 }
 
 TEST(CatalogueFile, OpeningFailuresNameTheFile) {
