@@ -8,7 +8,6 @@
 #include "text/text.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 #include <thread>
 
@@ -50,18 +49,6 @@ int reader_count(int threads, std::size_t files) {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t wanted = threads > 0 ? static_cast<std::size_t>(threads) : cores;
     return static_cast<int>(std::min(wanted, files));
-}
-
-// An automatic number a reader gave (from 1 in each file) as the run gives it: continued
-// from the `before` numbers of the files before. `buffer` holds the text.
-std::string_view continued_number(std::string_view own, long long before, std::string& buffer) {
-    long long value = 0;
-    const auto [end, error] = std::from_chars(own.data(), own.data() + own.size(), value);
-    if (error != std::errc() || end != own.data() + own.size()) {
-        return own;
-    }
-    buffer = automatic_article_number(before + value);
-    return buffer;
 }
 
 } // namespace
@@ -242,9 +229,10 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
     }
 
     const std::size_t total = files.size();
-    const int readers = reader_count(request.threads, total);
-    // One file at a time: its articles are read on as many threads as files would be.
-    const XmlExtractor xml_extractor(readers <= 1 ? reader_count(request.threads, SIZE_MAX) : 1);
+    // XML files are read one at a time, their articles on every core (a file's check comes
+    // before its rows and costs little); tagged-text files by several readers at once.
+    const int readers = xml ? 1 : reader_count(request.threads, total);
+    const XmlExtractor xml_extractor(reader_count(request.threads, SIZE_MAX));
     ArticleCounter counter;
     RowWriter writer(table, request.bianhao, xuhao);
     const bool directory = is_directory_entry(request.document);
@@ -295,29 +283,18 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
             }
         }
     } else {
-        // Each reader numbers its files as if each were the first of the run; the rows
-        // get the run's numbers when they are written: automatic XML numbers continue
-        // from the files before, and tagged-text lines before a file's first record take
-        // the number current after the file before.
-        const bool renumber = xml && !request.format.article_number;
+        // Each reader takes its files as if each were the first of the run: lines before a
+        // file's first record get the number current after the file before when written.
         const auto make_reader = [&]() -> FileReader {
             return [&, reader = txt](std::size_t n, InputFile& input, ReadFile& read,
                                      Progress& gauge) mutable {
-                if (xml) {
-                    ArticleCounter own;
-                    read.outcome = xml_extractor.extract_file(
-                        input, files[n], shown(n), request.format, own, read.rows, gauge);
-                    read.numbered = own.value;
-                } else {
-                    reader.set_article_number(std::string(number_from_before));
-                    read.outcome = reader.extract_file(input, files[n], read.rows, gauge);
-                    read.article_number = reader.article_number();
-                }
+                reader.set_article_number(std::string(number_from_before));
+                read.outcome = reader.extract_file(input, files[n], read.rows, gauge);
+                read.article_number = reader.article_number();
             };
         };
         std::optional<ReadAhead> ahead;
         std::string carried = txt.article_number();
-        std::string number;
         for (std::size_t n = 0; n < total; ++n) {
             show_file(n);
             if (!ahead) {
@@ -329,9 +306,7 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
             long long written = 0;
             read.rows.replay([&](std::string_view wenzhangha, std::string_view guanjianzi,
                                  std::string_view zhi) {
-                if (renumber) {
-                    wenzhangha = continued_number(wenzhangha, counter.value, number);
-                } else if (!xml && wenzhangha == number_from_before) {
+                if (wenzhangha == number_from_before) {
                     wenzhangha = carried;
                 }
                 writer.write(wenzhangha, guanjianzi, zhi);
@@ -341,8 +316,7 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
                 }
             });
             progress.set_position(written);
-            counter.value += read.numbered;
-            if (!xml && read.article_number != number_from_before) {
+            if (read.article_number != number_from_before) {
                 carried = read.article_number;
             }
             const bool go_on = file_ended(read.outcome);

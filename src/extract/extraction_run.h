@@ -170,11 +170,13 @@ ExtractionRequest make_request(const store::Catalogue& catalogue, const store::P
 // 4. rows exist (and replace_existing is true): the statistics are emptied, then the
 //    entry's rows deleted, each table at once;
 // 5. each file n of N gets the title "提取关键字段...... n / N" and its own gauge;
-//    the files of a directory entry are read and extracted by `threads` readers at once
-//    (a few files ahead at most) while their rows are written in file order, so the
-//    table, numbers, messages and counts are those of reading one file after the other;
-//    the gauge shows the extraction of the file due next while it is read, then the
-//    writing of its rows, and the front end is pumped meanwhile;
+//    `threads` (0: one per core) share the work, and the table, numbers, messages and
+//    counts are those of one thread reading one file after the other: an XML file's
+//    articles are read by all of them at once and written in order; the tagged-text files
+//    of a directory entry are read by that many readers at once (a few files ahead at
+//    most) and their rows written in file order, the gauge showing the extraction of the
+//    file due next while it is read, then the writing of its rows; the front end is
+//    pumped meanwhile;
 // 6. a file that cannot be read stops the run after the end clean-up;
 // 7. end clean-up: rows with an empty value are deleted, whatever their document.
 // The result counts the files read, the articles found and the rows written.

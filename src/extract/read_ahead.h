@@ -46,7 +46,6 @@ private:
 struct ReadFile {
     FileOutcome outcome;
     RecordedRows rows;
-    long long numbered = 0;     // automatic article numbers the file used
     std::string article_number; // tagged text: the article number current after the file
     std::exception_ptr error;   // what the reader threw, rethrown where the file is taken
 };
