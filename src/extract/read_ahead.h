@@ -32,6 +32,8 @@ public:
     // Calls f(wenzhangha, guanjianzi, zhi) for every row, in the order written.
     template <class F> void replay(F&& f) const;
     long long rows() const { return rows_; }
+    // Forgets the rows, keeping the memory for the rows of another file.
+    void clear();
 
 private:
     // Each row: a flag byte (bit 0: a new article number follows, bit 1: a new keyword),
@@ -85,6 +87,7 @@ private:
     std::vector<std::unique_ptr<Slot>> slots_;
     std::size_t next_ = 0;     // the next file a reader starts
     std::size_t released_ = 0; // files released so far
+    std::vector<RecordedRows> spare_rows_; // of released files, for the files to come
     std::atomic<bool> abandoned_{false};
     std::vector<std::thread> threads_;
 };
