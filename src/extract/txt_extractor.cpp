@@ -3,6 +3,7 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 
 namespace lumacite::extract {
@@ -22,7 +23,9 @@ constexpr std::string_view key_all_without = "全部主题词－副主题词";
 
 // True when the line begins with the tag; an empty tag begins no line.
 bool has_tag(std::string_view line, std::string_view tag) {
-    return !tag.empty() && line.size() >= tag.size() && line.compare(0, tag.size(), tag) == 0;
+    // Every line meets every tag: most differ in the first byte, looked at before the rest.
+    return !tag.empty() && line.size() >= tag.size() && line[0] == tag[0] &&
+           std::memcmp(line.data() + 1, tag.data() + 1, tag.size() - 1) == 0;
 }
 
 // True when the first `width` bytes of the line (or the whole, shorter line) are blanks.
