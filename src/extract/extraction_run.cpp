@@ -114,6 +114,10 @@ void WorkspaceValueTable::flush() {
     workspace_.commit();
 }
 
+void WorkspaceValueTable::write_behind() {
+    workspace_.zidian().write_behind();
+}
+
 bool is_directory_entry(const store::Document& entry) {
     return !text::trim_view(entry.kuozhanming).empty();
 }
@@ -234,6 +238,7 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
     const int readers = xml ? 1 : reader_count(request.threads, total);
     const XmlExtractor xml_extractor(reader_count(request.threads, SIZE_MAX));
     ArticleCounter counter;
+    table.write_behind();
     RowWriter writer(table, request.bianhao, xuhao);
     const bool directory = is_directory_entry(request.document);
     // Messages name a registered file by its place in the program folder, a file of a

@@ -43,6 +43,9 @@ public:
     virtual void delete_empty_values() = 0;
     // Brings the table file up to date at the end of a run.
     virtual void flush() {}
+    // The rows appended from now on may reach the file from another thread while the run
+    // goes on (any other use of the table waits for them).
+    virtual void write_behind() {}
 };
 
 // The value table of a bound project workspace (zidian and tongji of its folder).
@@ -55,6 +58,7 @@ public:
     void append(const ValueRow& row) override;
     void delete_empty_values() override;
     void flush() override;
+    void write_behind() override;
 
 private:
     store::Workspace& workspace_;

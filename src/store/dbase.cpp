@@ -7,13 +7,18 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
 #include <ctime>
+#include <exception>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace lumacite::store {
 namespace {
@@ -200,6 +205,40 @@ DbaseRecord::DbaseRecord(const DbaseLayout& layout, std::uint32_t number)
 
 // ---- Table: opening and closing ---------------------------------------------------------
 
+namespace {
+
+void pwrite_all(int fd, const char* p, std::size_t size, std::uint64_t offset,
+                const std::filesystem::path& path) {
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw DbaseError(path.string() + ": cannot write: " + system_text(errno));
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+}
+
+// Long appends hand their bytes to the disk as they go, in the background, so the sync
+// that ends a run waits for the last stretch only. `from`: what is handed already.
+void start_disk_writes(int fd, std::uint64_t& from, std::uint64_t end) {
+    constexpr std::uint64_t step = 8u << 20;
+    if (end < from + step) {
+        return;
+    }
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(fd, static_cast<off_t>(from), static_cast<off_t>(end - from),
+                      SYNC_FILE_RANGE_WRITE);
+#endif
+    from = end;
+}
+
+} // namespace
+
 void DbaseTable::fail(const std::string& what) const {
     throw DbaseError(path_.string() + ": " + what);
 }
@@ -348,8 +387,11 @@ DbaseTable::DbaseTable(DbaseTable&& other) noexcept
       header_(std::move(other.header_)), header_length_(other.header_length_),
       language_driver_(other.language_driver_), committed_(other.committed_),
       pending_count_(other.pending_count_), pending_(std::move(other.pending_)),
-      dirty_(other.dirty_), repaired_(other.repaired_), read_only_(other.read_only_),
-      rewrite_of_(std::move(other.rewrite_of_)) {
+      writer_(std::move(other.writer_)), in_flight_count_(other.in_flight_count_),
+      dirty_(other.dirty_),
+      writeback_from_(other.writeback_from_), repaired_(other.repaired_),
+      read_only_(other.read_only_), rewrite_of_(std::move(other.rewrite_of_)) {
+    other.in_flight_count_ = 0;
     other.fd_ = -1;
     other.pending_count_ = 0;
     other.pending_.clear();
@@ -368,6 +410,10 @@ DbaseTable& DbaseTable::operator=(DbaseTable&& other) noexcept {
         committed_ = other.committed_;
         pending_count_ = other.pending_count_;
         pending_ = std::move(other.pending_);
+        writer_ = std::move(other.writer_);
+        in_flight_count_ = other.in_flight_count_;
+        other.in_flight_count_ = 0;
+        writeback_from_ = other.writeback_from_;
         dirty_ = other.dirty_;
         repaired_ = other.repaired_;
         read_only_ = other.read_only_;
@@ -385,6 +431,13 @@ void DbaseTable::release() noexcept {
     if (fd_ < 0) {
         return;
     }
+    if (writer_) {
+        try {
+            settle();
+        } catch (...) {
+            // Flushed again below.
+        }
+    }
     if (!rewrite_of_.empty()) {
         // A rewrite that was never installed: the table it was to replace stands.
         ::close(fd_);
@@ -396,6 +449,7 @@ void DbaseTable::release() noexcept {
     if (!read_only_) {
         try {
             flush();
+            settle();
             ::fdatasync(fd_);
         } catch (...) {
             // Closing must not throw; the records written so far stay in the file and the
@@ -422,6 +476,7 @@ void DbaseTable::close() {
 
 void DbaseTable::move_to(const std::filesystem::path& file) {
     require_writable();
+    settle();
     if (::rename(path_.c_str(), file.c_str()) != 0) {
         fail("cannot rename to " + file.string() + ": " + system_text(errno));
     }
@@ -445,26 +500,16 @@ void DbaseTable::require_writable() const {
 
 void DbaseTable::write_all(const void* data, std::size_t size, std::uint64_t offset) {
     require_writable();
+    settle();
     write_to(fd_, data, size, offset);
 }
 
 void DbaseTable::write_to(int fd, const void* data, std::size_t size, std::uint64_t offset) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            fail("cannot write: " + system_text(errno));
-        }
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
+    pwrite_all(fd, static_cast<const char*>(data), size, offset, path_);
 }
 
-void DbaseTable::read_all(void* data, std::size_t size, std::uint64_t offset) const {
+void DbaseTable::read_all(void* data, std::size_t size, std::uint64_t offset) {
+    settle();
     char* p = static_cast<char*>(data);
     while (size > 0) {
         const ssize_t n = ::pread(fd_, p, size, static_cast<off_t>(offset));
@@ -487,6 +532,10 @@ void DbaseTable::write_pending() {
     if (pending_count_ == 0) {
         return;
     }
+    if (writer_) {
+        hand_to_writer();
+        return;
+    }
     // Records first, then the count that includes them.
     pending_.push_back(end_marker);
     try {
@@ -505,19 +554,122 @@ void DbaseTable::write_pending() {
     start_writeback();
 }
 
-void DbaseTable::start_writeback() {
-    // Long appends hand their bytes to the disk as they go, in the background, so the sync
-    // that ends a run waits for the last stretch only.
-    constexpr std::uint64_t step = 8u << 20;
-    const std::uint64_t end = data_offset(committed_);
-    if (end < writeback_from_ + step) {
+// Runs one job at a time in a thread of its own; the owner waits for a job before it
+// hands over the next.
+class DbaseTable::Writer {
+public:
+    Writer() : thread_([this] { run(); }) {}
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+    ~Writer() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    void post(std::function<void()> job) {
+        {
+            const std::lock_guard lock(mutex_);
+            job_ = std::move(job);
+        }
+        changed_.notify_all();
+    }
+    // Waits until the job posted last is done; what it threw.
+    std::exception_ptr wait() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return !job_; });
+        return std::exchange(error_, nullptr);
+    }
+
+private:
+    void run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [&] { return stopping_ || job_; });
+            if (!job_) {
+                return;
+            }
+            lock.unlock();
+            std::exception_ptr error;
+            try {
+                job_();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            lock.lock();
+            error_ = error;
+            job_ = nullptr;
+            changed_.notify_all();
+        }
+    }
+
+public:
+    std::string batch;                // the records being written, end marker included
+    std::uint64_t writeback_from = 0; // as start_disk_writes() keeps it
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> job_;
+    std::exception_ptr error_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+void DbaseTable::write_behind() {
+    require_writable();
+    if (!writer_) {
+        writer_ = std::make_unique<Writer>();
+    }
+}
+
+void DbaseTable::hand_to_writer() {
+    settle();
+    // Records first, then the count that includes them, as write_pending() does. The job
+    // holds no reference to this object, which may be moved meanwhile.
+    std::string& batch = writer_->batch;
+    batch.swap(pending_);
+    batch.push_back(end_marker);
+    in_flight_count_ = pending_count_;
+    const std::uint64_t at = data_offset(committed_);
+    committed_ += pending_count_;
+    pending_count_ = 0;
+    pending_.clear();
+    put_u32(header_, 4, committed_);
+    stamp_date(header_);
+    dirty_ = false;
+    writer_->post([w = writer_.get(), fd = fd_, path = path_, at,
+                   header = header_.substr(0, header_size)] {
+        pwrite_all(fd, w->batch.data(), w->batch.size(), at, path);
+        pwrite_all(fd, header.data(), header.size(), 0, path);
+        start_disk_writes(fd, w->writeback_from, at + w->batch.size() - 1);
+    });
+}
+
+void DbaseTable::settle() {
+    if (in_flight_count_ == 0) {
         return;
     }
-#ifdef SYNC_FILE_RANGE_WRITE
-    ::sync_file_range(fd_, static_cast<off_t>(writeback_from_),
-                      static_cast<off_t>(end - writeback_from_), SYNC_FILE_RANGE_WRITE);
-#endif
-    writeback_from_ = end;
+    const std::exception_ptr error = writer_->wait();
+    const std::uint32_t n = std::exchange(in_flight_count_, 0);
+    std::string& batch = writer_->batch;
+    if (error) {
+        batch.pop_back(); // the end marker
+        batch.append(pending_);
+        pending_.swap(batch);
+        committed_ -= n;
+        pending_count_ += n;
+        dirty_ = true;
+        batch.clear();
+        std::rethrow_exception(error);
+    }
+    batch.clear();
+}
+
+void DbaseTable::start_writeback() {
+    start_disk_writes(fd_, writeback_from_, data_offset(committed_));
 }
 
 void DbaseTable::write_header() {
@@ -546,6 +698,7 @@ void DbaseTable::sync() {
     if (read_only_) {
         return;
     }
+    settle();
     if (::fdatasync(fd_) != 0) {
         fail("cannot sync: " + system_text(errno));
     }
@@ -815,6 +968,7 @@ DbaseTable DbaseTable::begin_rewrite(const std::function<bool(DbaseRecordEdit&)>
 
 void DbaseTable::install(DbaseTable&& rewritten) {
     require_writable();
+    settle();
     std::filesystem::path expected = path_;
     expected += ".pack";
     if (rewritten.rewrite_of_ != path_ || rewritten.path_ != expected || rewritten.fd_ < 0) {

@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -195,6 +196,11 @@ public:
     // Appends the bytes of a record of this table's layout.
     void append_record(std::string_view record_bytes);
 
+    // From now on full batches of appended records are written by a thread of the
+    // table's own while the caller appends the next; anything else done with the table
+    // waits for the batch being written first, and its failure is thrown there.
+    void write_behind();
+
     // Writes buffered records, then the header (record count, date) and end marker.
     void flush();
     // flush() and one fdatasync.
@@ -246,10 +252,14 @@ private:
     void require_writable() const;
     void write_pending();
     void start_writeback();
+    void hand_to_writer();
     void write_header();
     void write_all(const void* data, std::size_t size, std::uint64_t offset);
     void write_to(int fd, const void* data, std::size_t size, std::uint64_t offset);
-    void read_all(void* data, std::size_t size, std::uint64_t offset) const;
+    void read_all(void* data, std::size_t size, std::uint64_t offset);
+    // Waits for the batch the writer thread writes; when it failed, its records are
+    // buffered again (before those appended since) and the failure thrown.
+    void settle();
     [[noreturn]] void fail(const std::string& what) const;
     std::uint64_t data_offset(std::uint32_t number) const {
         return header_length_ + static_cast<std::uint64_t>(number) * layout_.record_length();
@@ -274,6 +284,9 @@ private:
         std::string bytes;
     };
     std::vector<LastValue> last_values_;
+    class Writer;
+    std::unique_ptr<Writer> writer_;    // after write_behind()
+    std::uint32_t in_flight_count_ = 0; // records of the batch the writer thread writes
     bool dirty_ = false; // changed since the header was last written
     std::uint64_t writeback_from_ = 0; // bytes before this are handed to the disk already
     bool repaired_ = false;

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <sys/resource.h>
 
 using namespace lumacite::store;
 using lumacite::testing::read_file;
@@ -205,6 +207,64 @@ TEST(Dbase, RecordsReachTheFileBeforeTheCountIncludesThem) {
     t.flush();
     EXPECT_EQ(header_count(read_file(file)), 20000u);
     EXPECT_EQ(t.read(19999).view().text(0), "19999");
+}
+
+// Batches written by the table's own thread give the file of batches written in place,
+// with reads, changes and a move of the table among the appends; a batch whose write
+// fails is buffered again and written later, nothing lost and nothing written twice.
+TEST(Dbase, BatchesWrittenBehindGiveTheFileOfBatchesWrittenInPlace) {
+    TempDir dir;
+    const auto fill = [&](const std::string& name, bool behind, bool changes) {
+        DbaseTable t = DbaseTable::create(dir / name, {DbaseField::character("s", 254)});
+        if (behind) {
+            t.write_behind();
+        }
+        for (int i = 0; i < 40000; ++i) {
+            t.append({std::string_view(std::to_string(i))});
+            if (changes && i == 25000) {
+                EXPECT_EQ(t.read(17).view().text(0), "17");
+                t.mark_deleted(3);
+            }
+        }
+        DbaseTable moved = std::move(t);
+        for (int i = 40000; i < 50000; ++i) {
+            moved.append({std::string_view(std::to_string(i))});
+        }
+        moved.close();
+        return read_file(dir / name);
+    };
+    const std::string in_place = fill("in-place.dbf", false, true);
+    EXPECT_EQ(header_count(in_place), 50000u);
+    EXPECT_TRUE(fill("behind.dbf", true, true) == in_place);
+
+    // The file may not grow past 6 MB for a while: a batch fails, then goes in later.
+    const std::string plain = fill("plain.dbf", false, false);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old_limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    rlimit low = old_limit;
+    low.rlim_cur = 6u << 20;
+    {
+        DbaseTable t = DbaseTable::create(dir / "limited.dbf", {DbaseField::character("s", 254)});
+        t.write_behind();
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
+        int failures = 0;
+        for (int i = 0; i < 50000; ++i) {
+            try {
+                t.append({std::string_view(std::to_string(i))});
+            } catch (const DbaseError& e) {
+                EXPECT_NE(std::string(e.what()).find("cannot write"), std::string::npos);
+                ++failures;
+                ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old_limit), 0);
+                --i; // the record was not taken
+            }
+        }
+        setrlimit(RLIMIT_FSIZE, &old_limit);
+        EXPECT_EQ(failures, 1);
+        EXPECT_EQ(t.record_count(), 50000u);
+    }
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_TRUE(read_file(dir / "limited.dbf") == plain);
 }
 
 TEST(Dbase, OpeningRepairsTheCountAfterACrash) {
