@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lumacite::cli {
@@ -51,6 +52,8 @@ public:
     std::string positional(const std::string& what);
     // Throws UsageError when anything is left.
     void finish() const;
+    // Removes and returns every argument left, in order.
+    std::vector<std::string> rest() { return std::exchange(args_, {}); }
     bool empty() const { return args_.empty(); }
 
 private:
@@ -80,6 +83,16 @@ struct Command {
 };
 
 std::vector<Command>& commands();
+
+// The network command, with the drawing of its pictures (Qt GUI), is a program of its own,
+// lumacite-network beside lumacite-cli, so that no other command loads those libraries:
+// lumacite-cli hands the command over to it.
+inline constexpr const char* network_program = "lumacite-network";
+inline constexpr const char* network_synopsis =
+    "network NUMBER KEYWORD [--min N] [--max N] [--measure raw|association|cosine|jaccard|"
+    "inclusion|equivalence] [--min-weight W] [--drop-isolated] [--cluster leiden|louvain] "
+    "[--resolution R] [--seed S] [--format pajek|vosviewer|graphml|csv -o FILE] "
+    "[--png FILE [--size WxH]] [--svg FILE] [--summary]";
 
 // ---- Helpers of the project commands ----------------------------------------------------
 

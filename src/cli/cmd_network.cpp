@@ -180,13 +180,7 @@ void network(Context& ctx, Args& args) {
     });
 }
 
-const CommandRegistration network_cmd{
-    {"network",
-     "network NUMBER KEYWORD [--min N] [--max N] [--measure raw|association|cosine|jaccard|"
-     "inclusion|equivalence] [--min-weight W] [--drop-isolated] [--cluster leiden|louvain] "
-     "[--resolution R] [--seed S] [--format pajek|vosviewer|graphml|csv -o FILE] "
-     "[--png FILE [--size WxH]] [--svg FILE] [--summary]",
-     network}};
+const CommandRegistration network_cmd{{"network", network_synopsis, network}};
 
 } // namespace
 } // namespace lumacite::cli
