@@ -125,6 +125,15 @@ TEST_F(NetworkCli, UsageErrorsAndRefusals) {
     const CliResult r = run({"network", "E1", "作者", "--summary"});
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_EQ(r.err, "项目的格式没有关键字定义，无法生成网络图！\n");
+
+    // lumacite-cli without lumacite-network beside it: a failure naming the program.
+    std::filesystem::create_directory(dir / "alone");
+    std::filesystem::copy_file(lumacite::testing::cli_binary(), dir / "alone" / "lumacite-cli");
+    const CliResult alone = lumacite::testing::run_program(
+        dir / "alone" / "lumacite-cli", {"--home", home().string(), "network", "T1", "作者"});
+    EXPECT_EQ(alone.exit_code, 3);
+    EXPECT_EQ(alone.err,
+              (dir / "alone" / "lumacite-network").string() + ": No such file or directory\n");
 }
 
 } // namespace
