@@ -8,6 +8,9 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <array>
+#include <chrono>
+#include <future>
 #include <optional>
 #include <thread>
 
@@ -275,15 +278,39 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
         return true;
     };
 
-    if (readers <= 1) {
+    if (xml) {
+        // The next file is read and checked while the articles of this one are read (on
+        // another thread when there are more than one).
+        std::array<InputFile, 2> inputs;
+        const auto policy =
+            reader_count(request.threads, SIZE_MAX) > 1 ? std::launch::async : std::launch::deferred;
+        const auto prepare = [&](std::size_t n) {
+            return std::async(policy, [&, n] {
+                return xml_extractor.prepare(inputs[n % 2], files[n], shown(n));
+            });
+        };
+        auto next = prepare(0);
+        for (std::size_t n = 0; n < total; ++n) {
+            show_file(n);
+            while (policy == std::launch::async &&
+                   next.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
+                progress.pump();
+            }
+            const auto prepared = next.get();
+            if (n + 1 < total) {
+                next = prepare(n + 1);
+            }
+            const FileOutcome outcome = xml_extractor.extract_prepared(
+                *prepared, inputs[n % 2], files[n], request.format, counter, writer, progress);
+            if (!file_ended(outcome)) {
+                break;
+            }
+        }
+    } else if (readers <= 1) {
         InputFile input;
         for (std::size_t n = 0; n < total; ++n) {
             show_file(n);
-            const FileOutcome outcome =
-                xml ? xml_extractor.extract_file(input, files[n], shown(n), request.format, counter,
-                                                 writer, progress)
-                    : txt.extract_file(input, files[n], writer, progress);
-            if (!file_ended(outcome)) {
+            if (!file_ended(txt.extract_file(input, files[n], writer, progress))) {
                 break;
             }
         }

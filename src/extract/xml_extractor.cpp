@@ -828,44 +828,67 @@ private:
     std::vector<std::thread> threads_;
 };
 
-// Checks decoded (UTF-8) text and reads its articles.
-FileOutcome extract_text(std::string_view text, const std::string& shown_path,
-                         const ExtractionFormat& format, ArticleCounter& counter, ValueSink& sink,
-                         Progress& progress, int workers) {
-    const FileOutcome not_xml{FileOutcome::Kind::skipped, std::string(msg::xml_not_xml_before) +
-                                                              shown_path + msg::xml_not_xml_after};
-    // The parser takes much that is not XML; such a file must yield nothing.
-    std::string expanded;
+} // namespace
+
+// A file read, decoded and checked, with what its gauge needs, or how it ends before any
+// article is read.
+struct XmlExtractor::Prepared {
+    std::optional<FileOutcome> ended;
+    std::string decoded;  // the text, when the file had to be decoded
+    std::string expanded; // the text with its internal entities expanded
+    std::string_view text;
     XmlOutline outline;
-    switch (check_xml(text, expanded, &outline)) {
+    std::vector<long long> kids_between; // n(R): the kids of each stretch of text_between
+    long long maximum = 0;               // the children and the text kids between them
+    std::string not_xml_message;
+};
+
+namespace {
+
+// Checks decoded (UTF-8) text: the outline of its document element and the gauge's steps,
+// or the "not XML" end.
+void check_text(XmlExtractor::Prepared& p) {
+    const FileOutcome not_xml{FileOutcome::Kind::skipped, p.not_xml_message};
+    // The parser takes much that is not XML; such a file must yield nothing.
+    switch (check_xml(p.text, p.expanded, &p.outline)) {
     case XmlCheck::refused:
-        return not_xml;
+        p.ended = not_xml;
+        return;
     case XmlCheck::expanded: {
         // The outline of the expanded text: the positions of its children.
-        text = expanded;
+        p.text = p.expanded;
         std::string unused;
-        if (check_xml(text, unused, &outline) != XmlCheck::well_formed) {
-            return not_xml;
+        p.outline = XmlOutline{};
+        if (check_xml(p.text, unused, &p.outline) != XmlCheck::well_formed) {
+            p.ended = not_xml;
+            return;
         }
         break;
     }
     case XmlCheck::well_formed:
         break;
     }
-
     PieceParser parser;
-    // n(R): the child elements and the text kids between them.
-    std::vector<long long> kids_between;
-    long long maximum = static_cast<long long>(outline.elements);
+    p.maximum = static_cast<long long>(p.outline.elements);
     try {
-        for (const auto& [from, to] : outline.text_between) {
-            kids_between.push_back(parser.kids_between(text.substr(from, to - from)));
-            maximum += kids_between.back();
+        for (const auto& [from, to] : p.outline.text_between) {
+            p.kids_between.push_back(parser.kids_between(p.text.substr(from, to - from)));
+            p.maximum += p.kids_between.back();
         }
     } catch (const PieceRefused&) {
-        return not_xml;
+        p.ended = not_xml;
     }
-    progress.set_maximum(maximum);
+}
+
+// Reads the articles of a checked text.
+FileOutcome extract_text(const XmlExtractor::Prepared& prepared, const ExtractionFormat& format,
+                         ArticleCounter& counter, ValueSink& sink, Progress& progress,
+                         int workers) {
+    const std::string_view text = prepared.text;
+    const XmlOutline& outline = prepared.outline;
+    const std::vector<long long>& kids_between = prepared.kids_between;
+    const FileOutcome not_xml{FileOutcome::Kind::skipped, prepared.not_xml_message};
+    progress.set_maximum(prepared.maximum);
 
     long long position = 1;
     std::size_t next_between = 0;
@@ -926,6 +949,9 @@ FileOutcome extract_text(std::string_view text, const std::string& shown_path,
 
 } // namespace
 
+XmlExtractor::XmlExtractor(int workers) : workers_(workers) {}
+XmlExtractor::~XmlExtractor() = default;
+
 FileOutcome XmlExtractor::extract_file(const std::filesystem::path& file,
                                        const std::string& shown_path,
                                        const ExtractionFormat& format, ArticleCounter& counter,
@@ -938,11 +964,52 @@ FileOutcome XmlExtractor::extract_file(InputFile& input, const std::filesystem::
                                        const std::string& shown_path,
                                        const ExtractionFormat& format, ArticleCounter& counter,
                                        ValueSink& sink, Progress& progress) const {
+    return extract_prepared(*prepare(input, file, shown_path), input, file, format, counter, sink,
+                            progress);
+}
+
+void XmlExtractor::PreparedDelete::operator()(Prepared* p) const {
+    delete p;
+}
+
+XmlExtractor::PreparedFile XmlExtractor::prepare(InputFile& input,
+                                                 const std::filesystem::path& file,
+                                                 const std::string& shown_path) const {
     const InputFile::Status status = input.read(file);
     if (status != InputFile::Status::read) {
-        return {FileOutcome::Kind::stopped, input_failure_message(status, file)};
+        PreparedFile p(new Prepared);
+        p->ended = FileOutcome{FileOutcome::Kind::stopped, input_failure_message(status, file)};
+        return p;
     }
-    FileOutcome done = extract_bytes(input.bytes(), shown_path, format, counter, sink, progress);
+    return prepare_bytes(input.bytes(), shown_path);
+}
+
+XmlExtractor::PreparedFile XmlExtractor::prepare_bytes(std::string_view bytes,
+                                                       const std::string& shown_path) const {
+    PreparedFile p(new Prepared);
+    p->not_xml_message =
+        std::string(msg::xml_not_xml_before) + shown_path + msg::xml_not_xml_after;
+    // Most files are UTF-8 already (some with a byte-order mark): read them where they are.
+    if (text::xml_is_plain_utf8(bytes)) {
+        p->text = bytes;
+    } else if (bytes.starts_with("\xEF\xBB\xBF") && text::is_valid_utf8(bytes.substr(3))) {
+        p->text = bytes.substr(3);
+    } else {
+        p->decoded = text::decode_xml(bytes);
+        p->text = p->decoded;
+    }
+    check_text(*p);
+    return p;
+}
+
+FileOutcome XmlExtractor::extract_prepared(const Prepared& prepared, const InputFile& input,
+                                           const std::filesystem::path& file,
+                                           const ExtractionFormat& format,
+                                           ArticleCounter& counter, ValueSink& sink,
+                                           Progress& progress) const {
+    FileOutcome done = prepared.ended
+                           ? *prepared.ended
+                           : extract_text(prepared, format, counter, sink, progress, workers_);
     if (!input.intact()) {
         return {FileOutcome::Kind::stopped,
                 input_failure_message(InputFile::Status::unreadable, file)};
@@ -953,15 +1020,9 @@ FileOutcome XmlExtractor::extract_file(InputFile& input, const std::filesystem::
 FileOutcome XmlExtractor::extract_bytes(std::string_view bytes, const std::string& shown_path,
                                         const ExtractionFormat& format, ArticleCounter& counter,
                                         ValueSink& sink, Progress& progress) const {
-    // Most files are UTF-8 already (some with a byte-order mark): read them where they are.
-    if (text::xml_is_plain_utf8(bytes)) {
-        return extract_text(bytes, shown_path, format, counter, sink, progress, workers_);
-    }
-    if (bytes.starts_with("\xEF\xBB\xBF") && text::is_valid_utf8(bytes.substr(3))) {
-        return extract_text(bytes.substr(3), shown_path, format, counter, sink, progress, workers_);
-    }
-    const std::string decoded = text::decode_xml(bytes);
-    return extract_text(decoded, shown_path, format, counter, sink, progress, workers_);
+    const auto prepared = prepare_bytes(bytes, shown_path);
+    return prepared->ended ? *prepared->ended
+                           : extract_text(*prepared, format, counter, sink, progress, workers_);
 }
 
 } // namespace lumacite::extract

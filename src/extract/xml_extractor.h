@@ -11,6 +11,7 @@
 #include "extract/input_file.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,8 @@ class XmlExtractor {
 public:
     // `workers` threads read the articles of one file at once (1: the calling thread
     // alone); the rows are written in file order by the calling thread all the same.
-    explicit XmlExtractor(int workers = 1) : workers_(workers) {}
+    explicit XmlExtractor(int workers = 1);
+    ~XmlExtractor();
 
     // Reads one XML file into `sink`. `shown_path` is the path named in the message
     // when the file is not well-formed XML.
@@ -52,7 +54,24 @@ public:
                               const ExtractionFormat& format, ArticleCounter& counter,
                               ValueSink& sink, Progress& progress) const;
 
+    // The same in two steps, so that the next file can be read and checked while the
+    // articles of this one are read: prepare() reads, decodes and checks a file (touching
+    // no sink and no gauge; it may run on another thread), extract_prepared() reads its
+    // articles, or gives how it ended before them, from the same `input`.
+    struct Prepared;
+    struct PreparedDelete {
+        void operator()(Prepared* p) const;
+    };
+    using PreparedFile = std::unique_ptr<Prepared, PreparedDelete>;
+    PreparedFile prepare(InputFile& input, const std::filesystem::path& file,
+                         const std::string& shown_path) const;
+    FileOutcome extract_prepared(const Prepared& prepared, const InputFile& input,
+                                 const std::filesystem::path& file,
+                                 const ExtractionFormat& format, ArticleCounter& counter,
+                                 ValueSink& sink, Progress& progress) const;
+
 private:
+    PreparedFile prepare_bytes(std::string_view bytes, const std::string& shown_path) const;
     int workers_;
 };
 
