@@ -3,7 +3,7 @@
 #include "messages.h"
 #include "store/unique_fd.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <array>
@@ -18,12 +18,10 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace lumacite::extract {
 namespace {
 
-constexpr std::size_t read_block = 1 << 20;
 // Plain files from this size on are mapped; smaller ones are read into the kept buffer.
 constexpr std::size_t map_from = 8u << 20;
 // Buffers from this size on ask for huge pages: a fault per 2 MB instead of per 4 KB.
@@ -253,77 +251,74 @@ InputFile::Status InputFile::read(const std::filesystem::path& file) {
 
 InputFile::Status InputFile::inflate_from(int fd) {
     struct stat st {};
-    ::fstat(fd, &st);
-    reserve(gzip_expected_size(fd, static_cast<std::size_t>(st.st_size)) + 1);
+    if (::fstat(fd, &st) != 0) {
+        return Status::unreadable;
+    }
+    const auto packed_size = static_cast<std::size_t>(st.st_size);
+    // The compressed bytes, mapped (a page of them lost on the way reads as zeros, which
+    // fails the check of the data): no copy, no fresh memory.
+    void* const mapped = ::mmap(nullptr, packed_size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (mapped == MAP_FAILED) {
+        return Status::unreadable;
+    }
+    const int guard = take_guard_slot(static_cast<const char*>(mapped), packed_size);
+    struct Unmap {
+        void* p;
+        std::size_t n;
+        int guard;
+        ~Unmap() {
+            if (guard >= 0) {
+                give_back_guard_slot(guard);
+            }
+            ::munmap(p, n);
+        }
+    } unmap{mapped, packed_size, guard};
+    const auto* in = static_cast<const unsigned char*>(mapped);
 
-    z_stream z{};
-    // 16 + MAX_WBITS: a gzip stream with its header and trailer (CRC and length checked).
-    if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) {
+    struct Decompressor {
+        libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+        ~Decompressor() { libdeflate_free_decompressor(d); }
+    } decompressor;
+    if (decompressor.d == nullptr) {
         throw std::bad_alloc();
     }
-    struct End {
-        z_stream& z;
-        ~End() { inflateEnd(&z); }
-    } end{z};
-
-    std::vector<unsigned char> in(read_block);
-    bool at_eof = false;
-    bool member_ended = false;
+    reserve(gzip_expected_size(fd, packed_size) + 1);
+    std::size_t at = 0;
     for (;;) {
-        if (z.avail_in == 0 && !at_eof) {
-            const ssize_t n = read_some(fd, in.data(), in.size());
-            if (n < 0) {
-                size_ = 0;
-                return Status::unreadable;
-            }
-            at_eof = static_cast<std::size_t>(n) < in.size();
-            z.next_in = in.data();
-            z.avail_in = static_cast<uInt>(n);
+        // Members one after the other; zero bytes of padding may end the file.
+        if (in[at] == 0 &&
+            std::all_of(in + at, in + packed_size, [](unsigned char b) { return b == 0; })) {
+            break;
         }
-        if (member_ended) {
-            if (z.avail_in == 0 && at_eof) {
-                return Status::read;
-            }
-            if (z.avail_in == 0) {
-                continue;
-            }
-            // Another member follows, or zero bytes of padding end the file.
-            if (z.next_in[0] != 0x1F) {
-                const bool zeros = std::all_of(z.next_in, z.next_in + z.avail_in,
-                                               [](unsigned char b) { return b == 0; });
-                if (!zeros) {
-                    size_ = 0;
-                    return Status::corrupt_gzip;
-                }
-                z.avail_in = 0;
-                continue;
-            }
-            inflateReset(&z);
-            member_ended = false;
-        }
-        if (size_ == capacity_) {
-            reserve(capacity_ * 2);
-        }
-        z.next_out = reinterpret_cast<unsigned char*>(data_ + size_);
-        const std::size_t room = std::min<std::size_t>(capacity_ - size_, 1u << 30);
-        z.avail_out = static_cast<uInt>(room);
-        const uInt before_in = z.avail_in;
-        const int r = inflate(&z, Z_NO_FLUSH);
-        size_ += room - z.avail_out;
-        if (r == Z_STREAM_END) {
-            member_ended = true;
-            continue;
-        }
-        if (r == Z_MEM_ERROR) {
-            throw std::bad_alloc();
-        }
-        const bool stuck = r == Z_BUF_ERROR && z.avail_in == before_in && z.avail_out > 0;
-        if ((r != Z_OK && r != Z_BUF_ERROR) || (stuck && at_eof)) {
-            // Damaged data, or the file ends inside a member.
+        if (!gzip_magic(in + at, packed_size - at)) {
             size_ = 0;
             return Status::corrupt_gzip;
         }
+        std::size_t used = 0;
+        std::size_t made = 0;
+        const libdeflate_result r = libdeflate_gzip_decompress_ex(
+            decompressor.d, in + at, packed_size - at, data_ + size_, capacity_ - size_, &used,
+            &made);
+        if (r == LIBDEFLATE_INSUFFICIENT_SPACE) {
+            // The trailer gives the size of the last member only (modulo 4 GiB).
+            reserve(capacity_ * 2);
+            continue;
+        }
+        if (r != LIBDEFLATE_SUCCESS) {
+            size_ = 0;
+            return Status::corrupt_gzip;
+        }
+        size_ += made;
+        at += used;
+        if (at == packed_size) {
+            break;
+        }
     }
+    if (guard >= 0 && guard_slots[static_cast<std::size_t>(guard)].lost.load()) {
+        size_ = 0;
+        return Status::unreadable;
+    }
+    return Status::read;
 }
 
 std::string input_failure_message(InputFile::Status status, const std::filesystem::path& file) {
