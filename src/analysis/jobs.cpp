@@ -174,6 +174,9 @@ KeywordOccurrences read_occurrences(store::Workspace& workspace, std::string_vie
     StoredNumbers values;
     StoredNumbers articles;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
+    // Room for every row of the table: only what is filled is touched, and the pairs are
+    // never copied to a larger block on the way.
+    pairs.reserve(workspace.value_record_count());
     // A document's rows come article by article: the last article saves most lookups.
     std::string last_article;
     std::uint32_t last_number = 0;
