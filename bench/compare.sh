@@ -76,6 +76,7 @@ for kind in pubmed wos; do
     file=$work/$kind.xml
     [ "$kind" = wos ] && file=$work/wos.txt
     "$python" "$root/bench/make_corpus.py" "$kind" "$n" "$file" || exit 3
+    sync # the corpus on disk before either side reads it
     ours=""
     theirs=""
     inner=""

@@ -62,6 +62,8 @@ if [ "$pubmed_n" -gt 0 ]; then
     step corpus-pubmed "$python" "$root/bench/make_corpus.py" pubmed-set "$pubmed_n" 4 \
         "$work/pubmed"
     du -sh "$work/pubmed"/* | sed 's/^/    /'
+    # The corpus on disk before it is read: a user's files are not still being written out.
+    sync
     "$cli" --home "$home" project add 1 --format PubMed >/dev/null
     "$cli" --home "$home" doc add-dir 1 "$work/pubmed" xml >/dev/null
     "$cli" --home "$home" doc add 1 "$work/pubmed/pubmed_4.xml.gz" >/dev/null
@@ -82,6 +84,7 @@ if [ "$wos_n" -gt 0 ]; then
     header "Web of Science, $wos_n records in $files files"
     step corpus-wos "$python" "$root/bench/make_corpus.py" wos-set "$wos_n" "$files" "$work/wos"
     du -sh "$work/wos" | sed 's/^/    /'
+    sync
     "$cli" --home "$home" project add 2 --format WOS >/dev/null
     "$cli" --home "$home" doc add-dir 2 "$work/wos" txt >/dev/null
     step extract-wos "$cli" --home "$home" extract 2 1 && sed 's/^/    /' "$work/extract-wos.out"
