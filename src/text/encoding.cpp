@@ -493,6 +493,15 @@ std::string truncate_to_width(std::string_view utf8, std::size_t max_bytes) {
     std::size_t w = 0;
     std::size_t pos = 0;
     while (pos < utf8.size()) {
+        // ASCII takes a byte either way.
+        if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
+            if (w + 1 > max_bytes) {
+                break;
+            }
+            ++w;
+            ++pos;
+            continue;
+        }
         std::size_t next = pos;
         const char32_t cp = next_code_point(utf8, next);
         unsigned len = 1;
