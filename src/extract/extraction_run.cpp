@@ -25,17 +25,17 @@ constexpr std::size_t article_number_width = 50;
 
 namespace {
 
-// A text cut to `width` GB18030 bytes; ASCII text that fits is taken as it is. A cut that
-// ends on blanks or control characters drops them: a stored text is trimmed.
-std::string cut(std::string_view s, std::size_t width) {
+// `s` cut to `width` GB18030 bytes (a part of `s`); ASCII text that fits is taken as it
+// is. A cut that ends on blanks or control characters drops them: a stored text is trimmed.
+std::string_view cut(std::string_view s, std::size_t width) {
     if (s.size() <= width && std::all_of(s.begin(), s.end(), [](char c) {
             return static_cast<unsigned char>(c) < 0x80;
         })) {
-        return std::string(s);
+        return s;
     }
-    std::string out = text::truncate_to_width(s, width);
+    std::string_view out = s.substr(0, text::width_prefix(s, width));
     while (!out.empty() && static_cast<unsigned char>(out.back()) <= 0x20) {
-        out.pop_back();
+        out.remove_suffix(1);
     }
     return out;
 }
@@ -66,16 +66,17 @@ void RowWriter::write(std::string_view wenzhangha, std::string_view guanjianzi,
     // Article numbers and keywords repeat from row to row: cut each once.
     if (rows_ == 0 || wenzhangha != last_wenzhangha_) {
         last_wenzhangha_.assign(wenzhangha);
-        row_.wenzhangha = cut(text::trim_view(wenzhangha), article_number_width);
+        row_.wenzhangha.assign(cut(text::trim_view(wenzhangha), article_number_width));
     }
     if (rows_ == 0 || guanjianzi != last_guanjianzi_) {
         last_guanjianzi_.assign(guanjianzi);
-        row_.guanjianzi = cut(guanjianzi, text::keyword_width);
+        row_.guanjianzi.assign(cut(guanjianzi, text::keyword_width));
     }
     if (zhi.find('\'') == std::string_view::npos) {
-        row_.zhi = cut(text::trim_view(zhi), text::value_width);
+        row_.zhi.assign(cut(text::trim_view(zhi), text::value_width));
     } else {
-        row_.zhi = cut(text::trim(text::substitute_apostrophes(zhi)), text::value_width);
+        const std::string substituted = text::trim(text::substitute_apostrophes(zhi));
+        row_.zhi.assign(cut(substituted, text::value_width));
     }
     table_.append(row_);
     ++rows_;

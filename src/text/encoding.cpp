@@ -485,10 +485,14 @@ std::size_t gb18030_width(std::string_view utf8) {
 }
 
 std::string truncate_to_width(std::string_view utf8, std::size_t max_bytes) {
+    return std::string(utf8.substr(0, width_prefix(utf8, max_bytes)));
+}
+
+std::size_t width_prefix(std::string_view utf8, std::size_t max_bytes) {
     // No character takes more GB18030 bytes than twice its UTF-8 bytes (a byte that
     // begins none counts one): a short text fits without being measured.
     if (utf8.size() <= max_bytes / 2) {
-        return std::string(utf8);
+        return utf8.size();
     }
     std::size_t w = 0;
     std::size_t pos = 0;
@@ -514,7 +518,7 @@ std::string truncate_to_width(std::string_view utf8, std::size_t max_bytes) {
         w += len;
         pos = next;
     }
-    return std::string(utf8.substr(0, pos));
+    return pos;
 }
 
 int compare_text(std::string_view a, std::string_view b) {

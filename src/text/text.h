@@ -66,6 +66,8 @@ std::size_t gb18030_width(std::string_view utf8);
 // The longest prefix of the text whose GB18030 width is at most max_bytes; never
 // splits a character.
 std::string truncate_to_width(std::string_view utf8, std::size_t max_bytes);
+// The length of that prefix, in UTF-8 bytes.
+std::size_t width_prefix(std::string_view utf8, std::size_t max_bytes);
 
 // Field widths of the project tables, in GB18030 bytes.
 inline constexpr std::size_t project_number_width = 50;
