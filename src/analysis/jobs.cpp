@@ -1,5 +1,6 @@
 // The statistics and matrix jobs over the project workspace.
 #include "analysis/jobs.h"
+#include "huge_pages.h"
 #include "messages.h"
 
 #include "text/text.h"
@@ -176,7 +177,7 @@ KeywordOccurrences read_occurrences(store::Workspace& workspace, std::string_vie
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
     // Room for every row of the table: only what is filled is touched, and the pairs are
     // never copied to a larger block on the way.
-    pairs.reserve(workspace.value_record_count());
+    reserve_huge(pairs, workspace.value_record_count());
     // A document's rows come article by article: the last article saves most lookups.
     std::string last_article;
     std::uint32_t last_number = 0;
@@ -313,6 +314,7 @@ CooccurrenceMatrix cooccurrence_of(const KeywordOccurrences& occurrences,
                                    std::span<const RankedValue> selected, Progress& progress) {
     const auto selection = selection_of_values(occurrences, selected);
     std::vector<std::pair<std::uint32_t, std::uint32_t>> matched;
+    reserve_huge(matched, occurrences.pairs.size());
     for (const auto& [article, value] : occurrences.pairs) {
         if (selection[value] != none) {
             matched.emplace_back(article, selection[value]);

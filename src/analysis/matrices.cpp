@@ -1,12 +1,14 @@
 // Value selection by count range, the word–document and co-occurrence matrices, their
 // text lines and the matrix export file.
 #include "analysis/analysis.h"
+#include "huge_pages.h"
 #include "messages.h"
 #include "text/text.h"
 
 #include <algorithm>
 #include <charconv>
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -190,6 +192,7 @@ build_cooccurrence(std::span<const RankedValue> selected,
     for (const RankedValue& v : selected) {
         m.values.push_back(v.zhi);
     }
+    reserve_huge(m.cells, n * n);
     m.cells.assign(n * n, 0);
 
     // The values of each article brought together (a counting sort by article), then
@@ -201,7 +204,9 @@ build_cooccurrence(std::span<const RankedValue> selected,
     for (std::size_t a = 0; a < articles; ++a) {
         start[a + 1] += start[a];
     }
-    std::vector<std::uint32_t> grouped(occurrences.size());
+    // Every entry is written below: left uninitialised until then.
+    const std::unique_ptr<std::uint32_t[]> grouped(new std::uint32_t[occurrences.size()]);
+    advise_huge_pages(grouped.get(), occurrences.size() * sizeof(std::uint32_t));
     {
         std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
         for (const auto& o : occurrences) {
@@ -214,8 +219,8 @@ build_cooccurrence(std::span<const RankedValue> selected,
     std::vector<std::pair<std::uint32_t, long long>> carried; // value, occurrences
     long long article_done = 0;
     for (std::size_t a = 0; a < articles; ++a) {
-        const auto from = grouped.begin() + start[a];
-        const auto to = grouped.begin() + start[a + 1];
+        std::uint32_t* const from = grouped.get() + start[a];
+        std::uint32_t* const to = grouped.get() + start[a + 1];
         std::sort(from, to);
         carried.clear();
         for (auto k = from; k != to; ++k) {

@@ -1,5 +1,6 @@
 #include "extract/input_file.h"
 
+#include "huge_pages.h"
 #include "messages.h"
 #include "store/unique_fd.h"
 
@@ -24,26 +25,6 @@ namespace {
 
 // Plain files from this size on are mapped; smaller ones are read into the kept buffer.
 constexpr std::size_t map_from = 8u << 20;
-// Buffers from this size on ask for huge pages: a fault per 2 MB instead of per 4 KB.
-constexpr std::size_t huge_from = 4u << 20;
-
-void advise_huge_pages(char* data, std::size_t size) {
-#ifdef MADV_HUGEPAGE
-    if (size < huge_from) {
-        return;
-    }
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
-    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(page - 1);
-    if (end > begin) {
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    }
-#else
-    (void)data;
-    (void)size;
-#endif
-}
-
 // The mapped input files of all threads, for the SIGBUS handler. A slot is taken by
 // setting `end` last and given back by clearing `begin` first.
 struct GuardSlot {
