@@ -34,6 +34,7 @@ struct GuardSlot {
 };
 std::array<GuardSlot, 32> guard_slots;
 std::mutex guard_mutex; // taking and giving back slots (never in the handler)
+std::uintptr_t guard_page_size = 4096; // set before the handler is installed
 struct sigaction previous_sigbus {};
 
 // A page of a mapped input file that is gone (the file was cut short) becomes a zero page
@@ -43,7 +44,7 @@ void on_sigbus(int, siginfo_t* info, void*) {
     for (GuardSlot& slot : guard_slots) {
         const std::uintptr_t begin = slot.begin.load(std::memory_order_acquire);
         if (begin != 0 && at >= begin && at < slot.end.load(std::memory_order_acquire)) {
-            const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+            const std::uintptr_t page = guard_page_size;
             void* const zero = reinterpret_cast<void*>(at & ~(page - 1));
             if (::mmap(zero, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) !=
                 MAP_FAILED) {
@@ -64,6 +65,7 @@ void on_sigbus(int, siginfo_t* info, void*) {
 int take_guard_slot(const char* data, std::size_t size) {
     const std::lock_guard lock(guard_mutex);
     static const bool installed = [] {
+        guard_page_size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
         struct sigaction action {};
         action.sa_sigaction = on_sigbus;
         action.sa_flags = SA_SIGINFO;
