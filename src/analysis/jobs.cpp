@@ -6,8 +6,12 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <future>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -105,6 +109,10 @@ public:
         return n;
     }
 
+    std::size_t size() const { return where_.size(); }
+    // The text numbered n.
+    std::string_view text_of(std::uint32_t n) const { return text(where_[n]); }
+
     // Decodes each text once into `decoded` (texts that decode alike share one entry) and
     // returns the entry of each number.
     // An ASCII text decodes to itself and no other text decodes to it (every byte from
@@ -166,45 +174,99 @@ private:
     std::vector<std::uint64_t> where_; // where each number's text is
 };
 
-} // namespace
-
-KeywordOccurrences read_occurrences(store::Workspace& workspace, std::string_view keyword,
-                                    std::string_view format_type, bool count_all_articles,
-                                    Progress& progress) {
-    const OccurrenceSource source = occurrence_source(keyword, format_type);
+// The pairs of a stretch of the table, values and articles numbered in order of first
+// appearance there.
+struct OccurrencePart {
     StoredNumbers values;
     StoredNumbers articles;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
-    // Room for every row of the table: only what is filled is touched, and the pairs are
-    // never copied to a larger block on the way.
-    reserve_huge(pairs, workspace.value_record_count());
     // A document's rows come article by article: the last article saves most lookups.
     std::string last_article;
     std::uint32_t last_number = 0;
     bool any = false;
+
+    void take(std::span<const store::StoredValue> rows) {
+        for (const store::StoredValue& row : rows) {
+            if (!any || row.wenzhangha != last_article) {
+                last_article.assign(row.wenzhangha);
+                last_number = articles.number(row.wenzhangha);
+                any = true;
+            }
+            if (row.selected) {
+                pairs.emplace_back(last_number, values.number(row.zhi));
+            }
+        }
+    }
+    // Adds the stretch that follows this one: its texts take this part's numbers, or new
+    // ones in their order there, as one reading of both would have numbered them.
+    void append(const OccurrencePart& next) {
+        const auto renumbered = [](StoredNumbers& to, const StoredNumbers& from) {
+            std::vector<std::uint32_t> map(from.size());
+            for (std::uint32_t n = 0; n < map.size(); ++n) {
+                map[n] = to.number(from.text_of(n));
+            }
+            return map;
+        };
+        const auto article_map = renumbered(articles, next.articles);
+        const auto value_map = renumbered(values, next.values);
+        for (const auto& [article, value] : next.pairs) {
+            pairs.emplace_back(article_map[article], value_map[value]);
+        }
+    }
+};
+
+} // namespace
+
+KeywordOccurrences read_occurrences(store::Workspace& workspace, std::string_view keyword,
+                                    std::string_view format_type, bool count_all_articles,
+                                    Progress& progress, std::uint32_t halves_from) {
+    const OccurrenceSource source = occurrence_source(keyword, format_type);
+    const std::uint32_t records = workspace.value_record_count();
+    // A large table is read in two halves at once, the second on another thread.
+    const bool halves = records >= halves_from && std::thread::hardware_concurrency() > 1;
+    const std::uint32_t middle = halves ? records / 2 : records;
+    OccurrencePart first;
+    OccurrencePart second;
+    // Room for a pair per row: only what is filled is touched, and the pairs are never
+    // copied to a larger block on the way.
+    reserve_huge(first.pairs, records);
+    std::atomic<std::uint64_t> second_read{0};
     bool started = false;
-    workspace.scan_values(
-        source.stored_keywords, count_all_articles,
-        [&](std::span<const store::StoredValue> rows) {
-            for (const store::StoredValue& row : rows) {
-                if (!any || row.wenzhangha != last_article) {
-                    last_article.assign(row.wenzhangha);
-                    last_number = articles.number(row.wenzhangha);
-                    any = true;
-                }
-                if (row.selected) {
-                    pairs.emplace_back(last_number, values.number(row.zhi));
-                }
-            }
-        },
-        [&](std::uint64_t done, std::uint64_t total) {
-            if (!started) {
-                progress.set_maximum(static_cast<long long>(total));
-                started = true;
-            }
-            progress.set_position(static_cast<long long>(done));
-            progress.pump();
+    const auto show = [&](std::uint64_t done) {
+        if (!started) {
+            progress.set_maximum(static_cast<long long>(records));
+            started = true;
+        }
+        progress.set_position(static_cast<long long>(done));
+        progress.pump();
+    };
+    std::future<void> other;
+    if (halves) {
+        workspace.settle_values();
+        reserve_huge(second.pairs, records - middle);
+        other = std::async(std::launch::async, [&] {
+            workspace.scan_value_records(
+                middle, records, source.stored_keywords, count_all_articles,
+                [&](std::span<const store::StoredValue> rows) { second.take(rows); },
+                [&](std::uint64_t done, std::uint64_t) { second_read = done; });
         });
+    }
+    workspace.scan_value_records(
+        0, middle, source.stored_keywords, count_all_articles,
+        [&](std::span<const store::StoredValue> rows) { first.take(rows); },
+        [&](std::uint64_t done, std::uint64_t) { show(done + second_read); });
+    if (halves) {
+        while (other.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
+            show(middle + second_read);
+        }
+        other.get();
+        show(records);
+        first.append(second);
+        second = OccurrencePart{};
+    }
+    StoredNumbers& values = first.values;
+    StoredNumbers& articles = first.articles;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>>& pairs = first.pairs;
 
     KeywordOccurrences out;
     const auto value_entry = values.decode(out.values);

@@ -43,9 +43,11 @@ struct KeywordOccurrences {
 };
 
 // Reads the occurrences in one pass over zidian, reporting the records read as the gauge.
+// A table of `halves_from` records or more (and a machine of more than one core) is read
+// in two halves at once; the result is the same.
 KeywordOccurrences read_occurrences(store::Workspace& workspace, std::string_view keyword,
                                     std::string_view format_type, bool count_all_articles,
-                                    Progress& progress);
+                                    Progress& progress, std::uint32_t halves_from = 1u << 20);
 
 enum class StatisticsOutcome {
     counted, // rows written (none when an article-base keyword has no value rows)

@@ -819,9 +819,12 @@ void DbaseTable::for_each(const std::function<void(const DbaseRecordView&)>& fn)
 }
 
 void DbaseTable::for_each_block(
-    const std::function<bool(const char* records, std::uint32_t first, std::uint32_t count)>& fn) {
+    const std::function<bool(const char* records, std::uint32_t first, std::uint32_t count)>& fn,
+    std::uint32_t from, std::uint32_t end) {
     require_open();
-    write_pending();
+    if (pending_count_ > 0) {
+        write_pending();
+    }
     const std::size_t length = layout_.record_length();
     const std::uint32_t per_block =
         static_cast<std::uint32_t>(std::max<std::size_t>(1, block_bytes / length));
@@ -829,8 +832,9 @@ void DbaseTable::for_each_block(
     // works on it. A second thread reading ahead was slower for most keywords, whose rows
     // cost less to look at than to hand from one core to the other.
     std::string block;
-    for (std::uint32_t first = 0; first < committed_; first += per_block) {
-        const std::uint32_t count = std::min(per_block, committed_ - first);
+    const std::uint32_t last = std::min(end, committed_);
+    for (std::uint32_t first = from; first < last; first += per_block) {
+        const std::uint32_t count = std::min(per_block, last - first);
         block.resize(static_cast<std::size_t>(count) * length);
         read_all(block.data(), block.size(), data_offset(first));
         if (fn(block.data(), first, count)) {

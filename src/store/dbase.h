@@ -200,6 +200,9 @@ public:
     // table's own while the caller appends the next; anything else done with the table
     // waits for the batch being written first, and its failure is thrown there.
     void write_behind();
+    // Waits for the batch the writer thread writes; when it failed, its records are
+    // buffered again (before those appended since) and the failure thrown.
+    void settle();
 
     // Writes buffered records, then the header (record count, date) and end marker.
     void flush();
@@ -216,9 +219,11 @@ public:
     void for_each(const std::function<void(const DbaseRecordView&)>& fn);
     // Hands the records to fn a block at a time, in file order: the bytes of `count`
     // whole records (deleted ones included) starting with record number `first`; stops
-    // when fn returns true.
+    // when fn returns true. Only the records from number `from` up to `end` (exclusive)
+    // when given. Several threads may do this at once on a table nothing else uses then.
     void for_each_block(const std::function<bool(const char* records, std::uint32_t first,
-                                                 std::uint32_t count)>& fn);
+                                                 std::uint32_t count)>& fn,
+                        std::uint32_t from = 0, std::uint32_t end = UINT32_MAX);
     // Calls fn for every record not marked deleted, in file order, until fn returns true;
     // returns that record's number.
     std::optional<std::uint32_t> find_first(const std::function<bool(const DbaseRecordView&)>& fn);
@@ -257,9 +262,7 @@ private:
     void write_all(const void* data, std::size_t size, std::uint64_t offset);
     void write_to(int fd, const void* data, std::size_t size, std::uint64_t offset);
     void read_all(void* data, std::size_t size, std::uint64_t offset);
-    // Waits for the batch the writer thread writes; when it failed, its records are
-    // buffered again (before those appended since) and the failure thrown.
-    void settle();
+
     [[noreturn]] void fail(const std::string& what) const;
     std::uint64_t data_offset(std::uint32_t number) const {
         return header_length_ + static_cast<std::uint64_t>(number) * layout_.record_length();

@@ -440,6 +440,13 @@ void Workspace::for_each_value(const ValueFilter& filter,
 void Workspace::scan_values(const std::vector<std::string>& keywords, bool every_row,
                             const std::function<void(std::span<const StoredValue>)>& fn,
                             const std::function<void(std::uint64_t, std::uint64_t)>& step) {
+    scan_value_records(0, zidian_.record_count(), keywords, every_row, fn, step);
+}
+
+void Workspace::scan_value_records(std::uint32_t from, std::uint32_t end,
+                                   const std::vector<std::string>& keywords, bool every_row,
+                                   const std::function<void(std::span<const StoredValue>)>& fn,
+                                   const std::function<void(std::uint64_t, std::uint64_t)>& step) {
     const Probe p = make_probe(ValueFilter::keywords(keywords));
     const DbaseLayout& l = zidian_.layout();
     const std::size_t length = l.record_length();
@@ -449,7 +456,8 @@ void Workspace::scan_values(const std::vector<std::string>& keywords, bool every
     const std::size_t article_width = l.fields()[z::wenzhangha].width;
     const std::size_t value_at = l.offset(z::zhi);
     const std::size_t value_width = l.fields()[z::zhi].width;
-    const std::uint64_t total = zidian_.record_count();
+    end = std::min(end, zidian_.record_count());
+    const std::uint64_t total = end > from ? end - from : 0;
     std::uint64_t reported = 0;
     std::vector<StoredValue> rows;
     zidian_.for_each_block([&](const char* records, std::uint32_t first, std::uint32_t count) {
@@ -476,12 +484,12 @@ void Workspace::scan_values(const std::vector<std::string>& keywords, bool every
         if (!rows.empty()) {
             fn(rows);
         }
-        if (step && first + count - reported >= 0x10000) {
-            reported = first + count;
+        if (step && first + count - from - reported >= 0x10000) {
+            reported = first + count - from;
             step(reported, total);
         }
         return false;
-    });
+    }, from, end);
     if (step) {
         step(total, total);
     }

@@ -244,6 +244,18 @@ public:
     void scan_values(const std::vector<std::string>& keywords, bool every_row,
                      const std::function<void(std::span<const StoredValue>)>& fn,
                      const std::function<void(std::uint64_t, std::uint64_t)>& step = {});
+    // The same over the records from number `from` up to `end` (exclusive); `step` gets
+    // the records read from `from` on. Several threads may scan parts at once after
+    // settle_values(), while nothing else uses the workspace.
+    // Waits until every value row appended so far is in the file.
+    void settle_values() {
+        zidian_.flush();
+        zidian_.settle();
+    }
+    void scan_value_records(std::uint32_t from, std::uint32_t end,
+                            const std::vector<std::string>& keywords, bool every_row,
+                            const std::function<void(std::span<const StoredValue>)>& fn,
+                            const std::function<void(std::uint64_t, std::uint64_t)>& step = {});
     // The distinct article numbers of the rows matching the filter, in text order.
     std::vector<std::string> distinct_articles(const ValueFilter& filter);
     // Sets zhi of the matching rows (at most `limit`, the first in table order).

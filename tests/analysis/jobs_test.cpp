@@ -333,4 +333,36 @@ TEST(ReadOccurrences, StoredTextsThatDecodeAlikeAreOne) {
                               {0, 0}, {0, 0}, {1, 1}, {2, 0}}));
 }
 
+
+// A table read in two halves at once gives what one reading gives: values and articles
+// numbered in order of first appearance across the middle, the pairs in table order,
+// deleted rows left out, distinct pairs and every article counted — for tables split at
+// every place around an article that straddles the middle.
+TEST(ReadOccurrences, TwoHalvesAtOnceGiveWhatOneReadingGives) {
+    for (const int rows : {2, 3, 7, 60, 61}) {
+        SCOPED_TRACE(rows);
+        TempDir dir;
+        Workspace ws = Workspace::bind(dir.path(), "P1");
+        for (int i = 0; i < rows; ++i) {
+            const std::string article = "A" + std::to_string(i / 3 % 9);
+            ws.append_value(1, article, i % 4 == 0 ? "作者" : "全部主题词＋副主题词",
+                            "v" + std::to_string(i * 7 % 11) + (i % 5 == 0 ? "肝" : ""));
+        }
+        lumacite::store::ValueFilter gone;
+        gone.zhi = "v0肝";
+        ws.delete_values(gone);
+        for (const char* keyword : {"作者", "全部主题词＋副主题词"}) {
+            for (const bool all : {false, true}) {
+                SCOPED_TRACE(std::string(keyword) + (all ? ", every article" : ""));
+                const auto one = read_occurrences(ws, keyword, "<xml>", all, quiet, UINT32_MAX);
+                const auto two = read_occurrences(ws, keyword, "<xml>", all, quiet, 1);
+                EXPECT_EQ(two.values, one.values);
+                EXPECT_EQ(two.articles, one.articles);
+                EXPECT_EQ(two.pairs, one.pairs);
+                EXPECT_EQ(two.all_articles, one.all_articles);
+            }
+        }
+    }
+}
+
 } // namespace
