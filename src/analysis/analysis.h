@@ -208,11 +208,14 @@ CooccurrenceMatrix build_cooccurrence(std::span<const RankedValue> selected,
                                       Progress& progress);
 
 // The same from occurrences whose articles are numbered already: (article number below
-// `articles`, index in the selection) pairs, in any order.
+// `articles`, index in the selection) pairs, in any order. From `halves_from` occurrences
+// on (on a machine of more than one core, for a matrix of at most 8 MB) the articles are
+// summed in two halves at once; the matrix is the same.
 CooccurrenceMatrix
 build_cooccurrence(std::span<const RankedValue> selected,
                    std::span<const std::pair<std::uint32_t, std::uint32_t>> occurrences,
-                   std::uint32_t articles, Progress& progress);
+                   std::uint32_t articles, Progress& progress,
+                   std::size_t halves_from = std::size_t{1} << 20);
 
 // "*" and a TAB before each value, then one line per value: the value and a TAB before
 // each x(i, j). Values go through `cell` when given.

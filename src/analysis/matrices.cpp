@@ -7,9 +7,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 #include <unordered_map>
 
 namespace lumacite::analysis {
@@ -185,7 +189,7 @@ CooccurrenceMatrix build_cooccurrence(std::span<const RankedValue> selected,
 CooccurrenceMatrix
 build_cooccurrence(std::span<const RankedValue> selected,
                    std::span<const std::pair<std::uint32_t, std::uint32_t>> occurrences,
-                   std::uint32_t articles, Progress& progress) {
+                   std::uint32_t articles, Progress& progress, std::size_t halves_from) {
     const std::size_t n = selected.size();
     CooccurrenceMatrix m;
     m.values.reserve(n);
@@ -216,32 +220,63 @@ build_cooccurrence(std::span<const RankedValue> selected,
 
     const long long maximum = static_cast<long long>(n) * static_cast<long long>(n);
     progress.set_maximum(maximum);
-    std::vector<std::pair<std::uint32_t, long long>> carried; // value, occurrences
-    long long article_done = 0;
-    for (std::size_t a = 0; a < articles; ++a) {
-        std::uint32_t* const from = grouped.get() + start[a];
-        std::uint32_t* const to = grouped.get() + start[a + 1];
-        std::sort(from, to);
-        carried.clear();
-        for (auto k = from; k != to; ++k) {
-            if (!carried.empty() && carried.back().first == *k) {
-                ++carried.back().second;
-            } else {
-                carried.emplace_back(*k, 1);
+    // Adds the pairs of articles [first, last) to the upper triangle of `cells`; `shown`
+    // reports the articles done (the calling thread only).
+    const auto sum = [&](std::size_t first, std::size_t last, long long* cells,
+                         const std::function<void(std::size_t)>& shown) {
+        std::vector<std::pair<std::uint32_t, long long>> carried; // value, occurrences
+        for (std::size_t a = first; a < last; ++a) {
+            std::uint32_t* const from = grouped.get() + start[a];
+            std::uint32_t* const to = grouped.get() + start[a + 1];
+            std::sort(from, to);
+            carried.clear();
+            for (auto k = from; k != to; ++k) {
+                if (!carried.empty() && carried.back().first == *k) {
+                    ++carried.back().second;
+                } else {
+                    carried.emplace_back(*k, 1);
+                }
+            }
+            for (std::size_t i = 0; i < carried.size(); ++i) {
+                long long* row = cells + static_cast<std::size_t>(carried[i].first) * n;
+                for (std::size_t j = i + 1; j < carried.size(); ++j) {
+                    row[carried[j].first] += carried[i].second * carried[j].second;
+                }
+            }
+            if (shown && ((a - first + 1) & 0xFFF) == 0) {
+                shown(a - first + 1);
             }
         }
-        for (std::size_t i = 0; i < carried.size(); ++i) {
-            long long* row = &m.cells[static_cast<std::size_t>(carried[i].first) * n];
-            for (std::size_t j = i + 1; j < carried.size(); ++j) {
-                row[carried[j].first] += carried[i].second * carried[j].second;
-            }
-        }
-        if ((++article_done & 0xFFF) == 0) {
-            const long long position = maximum * article_done / articles;
-            progress.set_position(position);
-            progress.set_title(progress_title(msg::cooccurrence_cell_title, position, maximum));
+    };
+    const auto show = [&](std::size_t done) {
+        const long long position =
+            maximum * static_cast<long long>(done) / std::max<long long>(articles, 1);
+        progress.set_position(position);
+        progress.set_title(progress_title(msg::cooccurrence_cell_title, position, maximum));
+        progress.pump();
+    };
+    // Many occurrences: the articles holding the second half of them are summed on
+    // another thread into a matrix of its own, added at the end.
+    const bool halves = occurrences.size() >= halves_from &&
+                        std::thread::hardware_concurrency() > 1 &&
+                        n * n * sizeof(long long) <= (8u << 20);
+    if (halves) {
+        const auto middle = static_cast<std::size_t>(
+            std::lower_bound(start.begin(), start.end(), start[articles] / 2) - start.begin());
+        const std::size_t split = std::min<std::size_t>(middle, articles);
+        std::vector<long long> second(n * n, 0);
+        auto other = std::async(std::launch::async,
+                                [&] { sum(split, articles, second.data(), nullptr); });
+        sum(0, split, m.cells.data(), show);
+        while (other.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
             progress.pump();
         }
+        other.get();
+        for (std::size_t k = 0; k < n * n; ++k) {
+            m.cells[k] += second[k];
+        }
+    } else {
+        sum(0, articles, m.cells.data(), show);
     }
     // Only the upper triangle was summed (values ascend within an article): mirror it in
     // tiles (the column walk stays within a few pages) and put the statistics counts on

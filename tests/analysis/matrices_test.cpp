@@ -229,7 +229,8 @@ TEST(Matrices, RandomDataEqualsTheDefinitionCellByCell) {
 
 TEST(Cooccurrence, NumberedArticlesInAnyOrderAndBeyondOneTile) {
     // 150 values (the mirror works in tiles of 64), 300 articles of which some carry
-    // nothing, occurrences shuffled so that no article's come together.
+    // nothing, occurrences shuffled so that no article's come together; summed in one
+    // pass and in two halves at once.
     std::mt19937 rng(7);
     std::uniform_int_distribution<std::uint32_t> article(0, 299);
     std::uniform_int_distribution<std::uint32_t> value(0, 149);
@@ -245,7 +246,6 @@ TEST(Cooccurrence, NumberedArticlesInAnyOrderAndBeyondOneTile) {
     for (int v = 0; v < 150; ++v) {
         selected.push_back({"v" + std::to_string(v), 1000 + v});
     }
-    const auto m = build_cooccurrence(selected, occurrences, 300, quiet);
     std::vector<long long> expected(150 * 150, 0);
     for (const auto& counts : per_article) {
         for (const auto& [i, ci] : counts) {
@@ -259,12 +259,16 @@ TEST(Cooccurrence, NumberedArticlesInAnyOrderAndBeyondOneTile) {
     for (std::size_t i = 0; i < 150; ++i) {
         expected[i * 150 + i] = 1000 + static_cast<long long>(i);
     }
-    EXPECT_EQ(m.values[149], "v149");
-    EXPECT_EQ(m.cells, expected);
-
-    // No occurrence at all: only the diagonal.
-    const auto empty = build_cooccurrence(std::span(selected).first(2), {}, 0, quiet);
-    EXPECT_EQ(empty.cells, (std::vector<long long>{1000, 0, 0, 1001}));
+    for (const std::size_t halves_from : {SIZE_MAX, std::size_t{1}}) {
+        SCOPED_TRACE(halves_from);
+        const auto m = build_cooccurrence(selected, occurrences, 300, quiet, halves_from);
+        EXPECT_EQ(m.values[149], "v149");
+        EXPECT_EQ(m.cells, expected);
+        // No occurrence at all: only the diagonal.
+        const auto empty =
+            build_cooccurrence(std::span(selected).first(2), {}, 0, quiet, halves_from - 1);
+        EXPECT_EQ(empty.cells, (std::vector<long long>{1000, 0, 0, 1001}));
+    }
 }
 
 TEST(MatrixExport, LinesBeforeAnyGenerationAndAfterOne) {
