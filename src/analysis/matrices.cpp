@@ -265,8 +265,8 @@ build_cooccurrence(std::span<const RankedValue> selected,
             std::lower_bound(start.begin(), start.end(), start[articles] / 2) - start.begin());
         const std::size_t split = std::min<std::size_t>(middle, articles);
         std::vector<long long> second(n * n, 0);
-        auto other = std::async(std::launch::async,
-                                [&] { sum(split, articles, second.data(), nullptr); });
+        auto other =
+            std::async(std::launch::async, [&] { sum(split, articles, second.data(), nullptr); });
         sum(0, split, m.cells.data(), show);
         while (other.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
             progress.pump();

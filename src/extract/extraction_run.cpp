@@ -283,8 +283,8 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
         // The next file is read and checked while the articles of this one are read (on
         // another thread when there are more than one).
         std::array<InputFile, 2> inputs;
-        const auto policy =
-            reader_count(request.threads, SIZE_MAX) > 1 ? std::launch::async : std::launch::deferred;
+        const auto policy = reader_count(request.threads, SIZE_MAX) > 1 ? std::launch::async
+                                                                        : std::launch::deferred;
         const auto prepare = [&](std::size_t n) {
             return std::async(policy, [&, n] {
                 return xml_extractor.prepare(inputs[n % 2], files[n], shown(n));

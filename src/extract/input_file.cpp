@@ -33,7 +33,7 @@ struct GuardSlot {
     std::atomic<bool> lost{false};
 };
 std::array<GuardSlot, 32> guard_slots;
-std::mutex guard_mutex; // taking and giving back slots (never in the handler)
+std::mutex guard_mutex;                // taking and giving back slots (never in the handler)
 std::uintptr_t guard_page_size = 4096; // set before the handler is installed
 struct sigaction previous_sigbus {};
 
@@ -279,9 +279,9 @@ InputFile::Status InputFile::inflate_from(int fd) {
         }
         std::size_t used = 0;
         std::size_t made = 0;
-        const libdeflate_result r = libdeflate_gzip_decompress_ex(
-            decompressor.d, in + at, packed_size - at, data_ + size_, capacity_ - size_, &used,
-            &made);
+        const libdeflate_result r =
+            libdeflate_gzip_decompress_ex(decompressor.d, in + at, packed_size - at, data_ + size_,
+                                          capacity_ - size_, &used, &made);
         if (r == LIBDEFLATE_INSUFFICIENT_SPACE) {
             // The trailer gives the size of the last member only (modulo 4 GiB).
             reserve(capacity_ * 2);

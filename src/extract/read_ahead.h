@@ -85,8 +85,8 @@ private:
     std::condition_variable room_; // a file was released, or the readers must stop
     std::condition_variable read_; // a file has been read
     std::vector<std::unique_ptr<Slot>> slots_;
-    std::size_t next_ = 0;     // the next file a reader starts
-    std::size_t released_ = 0; // files released so far
+    std::size_t next_ = 0;                 // the next file a reader starts
+    std::size_t released_ = 0;             // files released so far
     std::vector<RecordedRows> spare_rows_; // of released files, for the files to come
     std::atomic<bool> abandoned_{false};
     std::vector<std::thread> threads_;

@@ -3,8 +3,8 @@
 #include "text/text.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 
 namespace lumacite::extract {
 namespace {

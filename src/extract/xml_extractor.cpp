@@ -814,10 +814,10 @@ private:
     const ExtractionFormat& format_;
     ChildElements& children_; // cut under mutex_
     std::string article_name_;
-    ArticleReader own_;       // the writing thread's reader
+    ArticleReader own_; // the writing thread's reader
     std::mutex mutex_;
-    std::condition_variable wake_; // batches to read, or stopping
-    std::condition_variable done_; // a batch was read
+    std::condition_variable wake_;             // batches to read, or stopping
+    std::condition_variable done_;             // a batch was read
     std::deque<std::unique_ptr<Batch>> order_; // cut and not yet written, in file order
     std::deque<Batch*> todo_;                  // cut and not yet taken
     long long counter_ = 0;
@@ -987,8 +987,7 @@ XmlExtractor::PreparedFile XmlExtractor::prepare(InputFile& input,
 XmlExtractor::PreparedFile XmlExtractor::prepare_bytes(std::string_view bytes,
                                                        const std::string& shown_path) const {
     PreparedFile p(new Prepared);
-    p->not_xml_message =
-        std::string(msg::xml_not_xml_before) + shown_path + msg::xml_not_xml_after;
+    p->not_xml_message = std::string(msg::xml_not_xml_before) + shown_path + msg::xml_not_xml_after;
     // Most files are UTF-8 already (some with a byte-order mark): read them where they are.
     if (text::xml_is_plain_utf8(bytes)) {
         p->text = bytes;
@@ -1004,9 +1003,8 @@ XmlExtractor::PreparedFile XmlExtractor::prepare_bytes(std::string_view bytes,
 
 FileOutcome XmlExtractor::extract_prepared(const Prepared& prepared, const InputFile& input,
                                            const std::filesystem::path& file,
-                                           const ExtractionFormat& format,
-                                           ArticleCounter& counter, ValueSink& sink,
-                                           Progress& progress) const {
+                                           const ExtractionFormat& format, ArticleCounter& counter,
+                                           ValueSink& sink, Progress& progress) const {
     FileOutcome done = prepared.ended
                            ? *prepared.ended
                            : extract_text(prepared, format, counter, sink, progress, workers_);

@@ -66,9 +66,9 @@ public:
     PreparedFile prepare(InputFile& input, const std::filesystem::path& file,
                          const std::string& shown_path) const;
     FileOutcome extract_prepared(const Prepared& prepared, const InputFile& input,
-                                 const std::filesystem::path& file,
-                                 const ExtractionFormat& format, ArticleCounter& counter,
-                                 ValueSink& sink, Progress& progress) const;
+                                 const std::filesystem::path& file, const ExtractionFormat& format,
+                                 ArticleCounter& counter, ValueSink& sink,
+                                 Progress& progress) const;
 
 private:
     PreparedFile prepare_bytes(std::string_view bytes, const std::string& shown_path) const;

@@ -221,8 +221,8 @@ std::unique_ptr<Catalogue::Impl> open_keyed(const std::filesystem::path& file, i
 // Opens an existing catalogue with the rounds it was made with.
 std::unique_ptr<Catalogue::Impl> open_existing(const std::filesystem::path& file, int flags) {
     auto impl = open_keyed(file, flags);
-    if (sqlite3_exec(impl->db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr,
-                     nullptr) == SQLITE_NOTADB) {
+    if (sqlite3_exec(impl->db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) ==
+        SQLITE_NOTADB) {
         impl = open_keyed(file, flags, true);
     }
     return impl;
