@@ -239,8 +239,9 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
     const std::size_t total = files.size();
     // XML files are read one at a time, their articles on every core (a file's check comes
     // before its rows and costs little); tagged-text files by several readers at once.
-    const int readers = xml ? 1 : reader_count(request.threads, total);
-    const XmlExtractor xml_extractor(reader_count(request.threads, SIZE_MAX));
+    const int cores = reader_count(request.threads, SIZE_MAX); // the threads of the run
+    const int readers = xml ? 1 : std::min(cores, static_cast<int>(total));
+    const XmlExtractor xml_extractor(cores);
     ArticleCounter counter;
     table.write_behind();
     RowWriter writer(table, request.bianhao, xuhao);
@@ -283,8 +284,7 @@ ExtractionResult run_extraction(const ExtractionRequest& request, ValueTable& ta
         // The next file is read and checked while the articles of this one are read (on
         // another thread when there are more than one).
         std::array<InputFile, 2> inputs;
-        const auto policy = reader_count(request.threads, SIZE_MAX) > 1 ? std::launch::async
-                                                                        : std::launch::deferred;
+        const auto policy = cores > 1 ? std::launch::async : std::launch::deferred;
         const auto prepare = [&](std::size_t n) {
             return std::async(policy, [&, n] {
                 return xml_extractor.prepare(inputs[n % 2], files[n], shown(n));

@@ -613,6 +613,11 @@ public:
           article_name_(format.article_node ? format.article_node->jiedian[0] : std::string()),
           headings_(format.geshi == "PubMed" && format.subject_headings.has_value()) {}
 
+    // True when `element` is an article element of the format.
+    bool is_article(std::string_view element) const {
+        return !article_name_.empty() && element_name(element) == article_name_;
+    }
+
     // Writes the values of `element` when it is an article (counted in `articles`);
     // automatic numbers continue from `counter`. Returns how the file must end when it
     // cannot go on: `not_xml` when the parser refuses the piece, a stop naming the keyword
@@ -620,7 +625,7 @@ public:
     std::optional<FileOutcome> read(std::string_view element, ArticleCounter& counter,
                                     ValueSink& sink, long long& articles,
                                     const FileOutcome& not_xml) {
-        if (article_name_.empty() || element_name(element) != article_name_) {
+        if (!is_article(element)) {
             return std::nullopt;
         }
         const std::string* keyword = nullptr;
@@ -681,9 +686,7 @@ struct Batch {
 class ArticlesAtOnce {
 public:
     ArticlesAtOnce(const ExtractionFormat& format, int workers, ChildElements& children)
-        : format_(format), children_(children),
-          article_name_(format.article_node ? format.article_node->jiedian[0] : std::string()),
-          own_(format) {
+        : format_(format), children_(children), own_(format) {
         for (int i = 1; i < workers; ++i) {
             threads_.emplace_back([this] { work(); });
         }
@@ -749,8 +752,7 @@ private:
             long long numbered = 0; // articles of the batch that take an automatic number
             while (b->children.size() < batch_children && children_.next(element)) {
                 b->children.push_back(element);
-                if (!article_name_.empty() && !format_.article_number &&
-                    element_name(element) == article_name_) {
+                if (!format_.article_number && own_.is_article(element)) {
                     ++numbered;
                 }
             }
@@ -813,8 +815,7 @@ private:
 
     const ExtractionFormat& format_;
     ChildElements& children_; // cut under mutex_
-    std::string article_name_;
-    ArticleReader own_; // the writing thread's reader
+    ArticleReader own_;       // the writing thread's reader
     std::mutex mutex_;
     std::condition_variable wake_;             // batches to read, or stopping
     std::condition_variable done_;             // a batch was read

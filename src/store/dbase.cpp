@@ -388,8 +388,7 @@ DbaseTable::DbaseTable(DbaseTable&& other) noexcept
       language_driver_(other.language_driver_), committed_(other.committed_),
       pending_count_(other.pending_count_), pending_(std::move(other.pending_)),
       writer_(std::move(other.writer_)), in_flight_count_(other.in_flight_count_),
-      dirty_(other.dirty_),
-      writeback_from_(other.writeback_from_), repaired_(other.repaired_),
+      dirty_(other.dirty_), writeback_from_(other.writeback_from_), repaired_(other.repaired_),
       read_only_(other.read_only_), rewrite_of_(std::move(other.rewrite_of_)) {
     other.in_flight_count_ = 0;
     other.fd_ = -1;
@@ -640,12 +639,12 @@ void DbaseTable::hand_to_writer() {
     put_u32(header_, 4, committed_);
     stamp_date(header_);
     dirty_ = false;
-    writer_->post([w = writer_.get(), fd = fd_, path = path_, at,
-                   header = header_.substr(0, header_size)] {
-        pwrite_all(fd, w->batch.data(), w->batch.size(), at, path);
-        pwrite_all(fd, header.data(), header.size(), 0, path);
-        start_disk_writes(fd, w->writeback_from, at + w->batch.size() - 1);
-    });
+    writer_->post(
+        [w = writer_.get(), fd = fd_, path = path_, at, header = header_.substr(0, header_size)] {
+            pwrite_all(fd, w->batch.data(), w->batch.size(), at, path);
+            pwrite_all(fd, header.data(), header.size(), 0, path);
+            start_disk_writes(fd, w->writeback_from, at + w->batch.size() - 1);
+        });
 }
 
 void DbaseTable::settle() {
@@ -822,9 +821,7 @@ void DbaseTable::for_each_block(
     const std::function<bool(const char* records, std::uint32_t first, std::uint32_t count)>& fn,
     std::uint32_t from, std::uint32_t end) {
     require_open();
-    if (pending_count_ > 0) {
-        write_pending();
-    }
+    write_pending();
     const std::size_t length = layout_.record_length();
     const std::uint32_t per_block =
         static_cast<std::uint32_t>(std::max<std::size_t>(1, block_bytes / length));
