@@ -1,18 +1,20 @@
-// UTF-8, UTF-16 and GB18030 conversion. GB18030 goes through tables built once from
-// glibc's iconv, so that the hot paths (storing values, sorting) never call iconv.
+// UTF-8, UTF-16 and GB18030 conversion. GB18030 goes through tables made from glibc's
+// converter when the program is built (gb18030_bmp_keys), so that nothing calls iconv.
 #include "text/text.h"
 
 #include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <iconv.h>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
 
 namespace lumacite::text {
+
+// The GB18030 bytes of each BMP code point (see Gb18030Tables::key), generated.
+extern const std::uint32_t gb18030_bmp_keys[0x10000];
 
 namespace {
 
@@ -68,50 +70,25 @@ const Gb18030Tables& tables() {
         r.length.assign(0x10000, 0);
         r.from_two.assign(two_byte_slots, 0);
         r.from_four.assign(four_byte_bmp_slots, 0);
-        iconv_t cd = iconv_open("GB18030", "UTF-32LE");
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error("GB18030 conversion is not available (iconv)");
-        }
         for (char32_t cp = 0; cp < 0x10000; ++cp) {
-            if (cp < 0x80) {
-                r.key[cp] = static_cast<std::uint32_t>(cp) << 24;
-                r.length[cp] = 1;
-                continue;
-            }
-            std::uint32_t in_cp = cp;
-            char* in = reinterpret_cast<char*>(&in_cp);
-            std::size_t in_left = 4;
-            unsigned char out_buf[8];
-            char* out = reinterpret_cast<char*>(out_buf);
-            std::size_t out_left = sizeof out_buf;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            const std::size_t rc = iconv(cd, &in, &in_left, &out, &out_left);
-            const std::size_t n = sizeof out_buf - out_left;
-            if (rc == static_cast<std::size_t>(-1) || (n != 2 && n != 4)) {
-                // Surrogates and the like: stored as "?".
-                r.key[cp] = static_cast<std::uint32_t>('?') << 24;
-                r.length[cp] = 1;
-                continue;
-            }
-            std::uint32_t k = 0;
-            for (std::size_t i = 0; i < 4; ++i) {
-                k = (k << 8) | (i < n ? out_buf[i] : 0);
-            }
+            const std::uint32_t k = gb18030_bmp_keys[cp];
+            const unsigned b0 = k >> 24;
+            const unsigned b1 = (k >> 16) & 0xFF;
+            const unsigned n = (k & 0xFFFF) != 0 ? 4 : b1 != 0 ? 2 : 1;
             r.key[cp] = k;
             r.length[cp] = static_cast<std::uint8_t>(n);
             if (n == 2) {
-                const unsigned idx = (out_buf[0] - 0x81) * 191 + (out_buf[1] - 0x40);
+                const unsigned idx = (b0 - 0x81) * 191 + (b1 - 0x40);
                 if (idx < two_byte_slots) {
                     r.from_two[idx] = cp;
                 }
-            } else {
-                const auto lin = four_byte_linear(out_buf[0], out_buf[1], out_buf[2], out_buf[3]);
+            } else if (n == 4) {
+                const auto lin = four_byte_linear(b0, b1, (k >> 8) & 0xFF, k & 0xFF);
                 if (lin < four_byte_bmp_slots) {
                     r.from_four[lin] = cp;
                 }
             }
         }
-        iconv_close(cd);
         for (const auto& m : gb18030_2005_mappings) {
             if (m.bytes <= 0xFFFF) {
                 r.key[m.code_point] = m.bytes << 16;
