@@ -199,8 +199,7 @@ build_cooccurrence(std::span<const RankedValue> selected,
     reserve_huge(m.cells, n * n);
     m.cells.assign(n * n, 0);
 
-    // The values of each article brought together (a counting sort by article), then
-    // sorted within it, ascending, with repeats of a value side by side.
+    // The values of each article brought together (a counting sort by article).
     std::vector<std::uint32_t> start(static_cast<std::size_t>(articles) + 1, 0);
     for (const auto& o : occurrences) {
         ++start[o.first + 1];
@@ -221,27 +220,30 @@ build_cooccurrence(std::span<const RankedValue> selected,
     const long long maximum = static_cast<long long>(n) * static_cast<long long>(n);
     progress.set_maximum(maximum);
     // Adds the pairs of articles [first, last) to the upper triangle of `cells`; `shown`
-    // reports the articles done (the calling thread only).
+    // reports the articles done (the calling thread only). An article's distinct values
+    // and their repeats are counted in `times` (a value indexes it directly, cheaper than
+    // sorting the article's values), then put in ascending order.
     const auto sum = [&](std::size_t first, std::size_t last, long long* cells,
                          const std::function<void(std::size_t)>& shown) {
-        std::vector<std::pair<std::uint32_t, long long>> carried; // value, occurrences
+        std::vector<std::uint32_t> times(n, 0);
+        std::vector<std::uint32_t> distinct;
         for (std::size_t a = first; a < last; ++a) {
-            std::uint32_t* const from = grouped.get() + start[a];
-            std::uint32_t* const to = grouped.get() + start[a + 1];
-            std::sort(from, to);
-            carried.clear();
-            for (auto k = from; k != to; ++k) {
-                if (!carried.empty() && carried.back().first == *k) {
-                    ++carried.back().second;
-                } else {
-                    carried.emplace_back(*k, 1);
+            distinct.clear();
+            for (std::uint32_t k = start[a]; k < start[a + 1]; ++k) {
+                if (times[grouped[k]]++ == 0) {
+                    distinct.push_back(grouped[k]);
                 }
             }
-            for (std::size_t i = 0; i < carried.size(); ++i) {
-                long long* row = cells + static_cast<std::size_t>(carried[i].first) * n;
-                for (std::size_t j = i + 1; j < carried.size(); ++j) {
-                    row[carried[j].first] += carried[i].second * carried[j].second;
+            std::sort(distinct.begin(), distinct.end());
+            for (std::size_t i = 0; i < distinct.size(); ++i) {
+                const long long repeats = times[distinct[i]];
+                long long* row = cells + static_cast<std::size_t>(distinct[i]) * n;
+                for (std::size_t j = i + 1; j < distinct.size(); ++j) {
+                    row[distinct[j]] += repeats * times[distinct[j]];
                 }
+            }
+            for (const std::uint32_t v : distinct) {
+                times[v] = 0;
             }
             if (shown && ((a - first + 1) & 0xFFF) == 0) {
                 shown(a - first + 1);
