@@ -371,18 +371,22 @@ std::vector<MatrixOccurrence> matched_occurrences(const KeywordOccurrences& occu
     return out;
 }
 
-// The co-occurrence matrix of the selected values, the articles numbered as read.
-CooccurrenceMatrix cooccurrence_of(const KeywordOccurrences& occurrences,
+// The co-occurrence matrix of the selected values, the articles numbered as read. The
+// pairs of the selected values take the place of the occurrences' pairs, which are spent
+// (a copy would be fresh memory as large again).
+CooccurrenceMatrix cooccurrence_of(KeywordOccurrences& occurrences,
                                    std::span<const RankedValue> selected, Progress& progress) {
     const auto selection = selection_of_values(occurrences, selected);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> matched;
-    reserve_huge(matched, occurrences.pairs.size());
-    for (const auto& [article, value] : occurrences.pairs) {
+    auto& pairs = occurrences.pairs;
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        const auto [article, value] = pairs[k];
         if (selection[value] != none) {
-            matched.emplace_back(article, selection[value]);
+            pairs[kept++] = {article, selection[value]};
         }
     }
-    return build_cooccurrence(selected, matched,
+    pairs.resize(kept);
+    return build_cooccurrence(selected, pairs,
                               static_cast<std::uint32_t>(occurrences.articles.size()), progress);
 }
 
@@ -395,7 +399,7 @@ bool run_matrix_job(store::Workspace& workspace, MatrixKind kind, const std::str
     if (!selected) {
         return false;
     }
-    const auto occurrences = read_occurrences(workspace, keyword, format_type, false, progress);
+    auto occurrences = read_occurrences(workspace, keyword, format_type, false, progress);
     const auto n = static_cast<long long>(selected->size());
     const char* select_title = kind == MatrixKind::word_document ? msg::word_document_select_title
                                                                  : msg::cooccurrence_select_title;
@@ -417,7 +421,7 @@ read_cooccurrence(store::Workspace& workspace, const std::string& keyword,
     if (!selected) {
         return std::nullopt;
     }
-    const auto occurrences = read_occurrences(workspace, keyword, format_type, false, progress);
+    auto occurrences = read_occurrences(workspace, keyword, format_type, false, progress);
     CooccurrenceData out;
     out.articles = static_cast<long long>(occurrences.articles.size());
     out.matrix = cooccurrence_of(occurrences, *selected, progress);

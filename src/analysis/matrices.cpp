@@ -199,39 +199,61 @@ build_cooccurrence(std::span<const RankedValue> selected,
     reserve_huge(m.cells, n * n);
     m.cells.assign(n * n, 0);
 
-    // The values of each article brought together (a counting sort by article).
-    std::vector<std::uint32_t> start(static_cast<std::size_t>(articles) + 1, 0);
-    for (const auto& o : occurrences) {
-        ++start[o.first + 1];
-    }
-    for (std::size_t a = 0; a < articles; ++a) {
-        start[a + 1] += start[a];
-    }
-    // Every entry is written below: left uninitialised until then.
-    const std::unique_ptr<std::uint32_t[]> grouped(new std::uint32_t[occurrences.size()]);
-    advise_huge_pages(grouped.get(), occurrences.size() * sizeof(std::uint32_t));
+    // The values of each article together, as groups: value(k) for k from group_start[g] to
+    // group_start[g + 1]. When each article's occurrences already come together (a table's
+    // rows come article by article) the groups are their runs where they stand; otherwise
+    // the articles' values are brought together by a counting sort by article.
+    std::vector<std::uint32_t> group_start;
+    std::unique_ptr<std::uint32_t[]> grouped;
     {
-        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
-        for (const auto& o : occurrences) {
-            grouped[next[o.first]++] = o.second;
+        std::vector<bool> seen(articles, false);
+        bool together = true;
+        for (std::size_t k = 0; k < occurrences.size() && together; ++k) {
+            if (k == 0 || occurrences[k].first != occurrences[k - 1].first) {
+                together = !seen[occurrences[k].first];
+                seen[occurrences[k].first] = true;
+                group_start.push_back(static_cast<std::uint32_t>(k));
+            }
+        }
+        group_start.push_back(static_cast<std::uint32_t>(occurrences.size()));
+        if (!together) {
+            group_start.assign(static_cast<std::size_t>(articles) + 1, 0);
+            for (const auto& o : occurrences) {
+                ++group_start[o.first + 1];
+            }
+            for (std::size_t a = 0; a < articles; ++a) {
+                group_start[a + 1] += group_start[a];
+            }
+            // Every entry is written below: left uninitialised until then.
+            grouped.reset(new std::uint32_t[occurrences.size()]);
+            advise_huge_pages(grouped.get(), occurrences.size() * sizeof(std::uint32_t));
+            std::vector<std::uint32_t> next(group_start.begin(), group_start.end() - 1);
+            for (const auto& o : occurrences) {
+                grouped[next[o.first]++] = o.second;
+            }
         }
     }
+    const std::size_t groups = group_start.size() - 1;
+    const auto value = [&](std::uint32_t k) {
+        return grouped ? grouped[k] : occurrences[k].second;
+    };
 
     const long long maximum = static_cast<long long>(n) * static_cast<long long>(n);
     progress.set_maximum(maximum);
-    // Adds the pairs of articles [first, last) to the upper triangle of `cells`; `shown`
-    // reports the articles done (the calling thread only). An article's distinct values
+    // Adds the pairs of groups [first, last) to the upper triangle of `cells`; `shown`
+    // reports the groups done (the calling thread only). An article's distinct values
     // and their repeats are counted in `times` (a value indexes it directly, cheaper than
     // sorting the article's values), then put in ascending order.
     const auto sum = [&](std::size_t first, std::size_t last, long long* cells,
                          const std::function<void(std::size_t)>& shown) {
         std::vector<std::uint32_t> times(n, 0);
         std::vector<std::uint32_t> distinct;
-        for (std::size_t a = first; a < last; ++a) {
+        for (std::size_t g = first; g < last; ++g) {
             distinct.clear();
-            for (std::uint32_t k = start[a]; k < start[a + 1]; ++k) {
-                if (times[grouped[k]]++ == 0) {
-                    distinct.push_back(grouped[k]);
+            for (std::uint32_t k = group_start[g]; k < group_start[g + 1]; ++k) {
+                const std::uint32_t v = value(k);
+                if (times[v]++ == 0) {
+                    distinct.push_back(v);
                 }
             }
             std::sort(distinct.begin(), distinct.end());
@@ -245,30 +267,31 @@ build_cooccurrence(std::span<const RankedValue> selected,
             for (const std::uint32_t v : distinct) {
                 times[v] = 0;
             }
-            if (shown && ((a - first + 1) & 0xFFF) == 0) {
-                shown(a - first + 1);
+            if (shown && ((g - first + 1) & 0xFFF) == 0) {
+                shown(g - first + 1);
             }
         }
     };
     const auto show = [&](std::size_t done) {
         const long long position =
-            maximum * static_cast<long long>(done) / std::max<long long>(articles, 1);
+            maximum * static_cast<long long>(done) / std::max<long long>(groups, 1);
         progress.set_position(position);
         progress.set_title(progress_title(msg::cooccurrence_cell_title, position, maximum));
         progress.pump();
     };
-    // Many occurrences: the articles holding the second half of them are summed on
-    // another thread into a matrix of its own, added at the end.
+    // Many occurrences: the groups holding the second half of them are summed on another
+    // thread into a matrix of its own, added at the end.
     const bool halves = occurrences.size() >= halves_from &&
                         std::thread::hardware_concurrency() > 1 &&
                         n * n * sizeof(long long) <= (8u << 20);
     if (halves) {
         const auto middle = static_cast<std::size_t>(
-            std::lower_bound(start.begin(), start.end(), start[articles] / 2) - start.begin());
-        const std::size_t split = std::min<std::size_t>(middle, articles);
+            std::lower_bound(group_start.begin(), group_start.end(), group_start[groups] / 2) -
+            group_start.begin());
+        const std::size_t split = std::min<std::size_t>(middle, groups);
         std::vector<long long> second(n * n, 0);
         auto other =
-            std::async(std::launch::async, [&] { sum(split, articles, second.data(), nullptr); });
+            std::async(std::launch::async, [&] { sum(split, groups, second.data(), nullptr); });
         sum(0, split, m.cells.data(), show);
         while (other.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
             progress.pump();
@@ -278,7 +301,7 @@ build_cooccurrence(std::span<const RankedValue> selected,
             m.cells[k] += second[k];
         }
     } else {
-        sum(0, articles, m.cells.data(), show);
+        sum(0, groups, m.cells.data(), show);
     }
     // Only the upper triangle was summed (values ascend within an article): mirror it in
     // tiles (the column walk stays within a few pages) and put the statistics counts on

@@ -229,8 +229,9 @@ TEST(Matrices, RandomDataEqualsTheDefinitionCellByCell) {
 
 TEST(Cooccurrence, NumberedArticlesInAnyOrderAndBeyondOneTile) {
     // 150 values (the mirror works in tiles of 64), 300 articles of which some carry
-    // nothing, occurrences shuffled so that no article's come together; summed in one
-    // pass and in two halves at once.
+    // nothing, occurrences shuffled so that no article's come together, and the same
+    // occurrences article by article as a table holds them; summed in one pass and in two
+    // halves at once.
     std::mt19937 rng(7);
     std::uniform_int_distribution<std::uint32_t> article(0, 299);
     std::uniform_int_distribution<std::uint32_t> value(0, 149);
@@ -259,11 +260,16 @@ TEST(Cooccurrence, NumberedArticlesInAnyOrderAndBeyondOneTile) {
     for (std::size_t i = 0; i < 150; ++i) {
         expected[i * 150 + i] = 1000 + static_cast<long long>(i);
     }
+    auto together = occurrences;
+    std::stable_sort(together.begin(), together.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const std::size_t halves_from : {SIZE_MAX, std::size_t{1}}) {
         SCOPED_TRACE(halves_from);
         const auto m = build_cooccurrence(selected, occurrences, 300, quiet, halves_from);
         EXPECT_EQ(m.values[149], "v149");
         EXPECT_EQ(m.cells, expected);
+        EXPECT_EQ(build_cooccurrence(selected, together, 300, quiet, halves_from).cells,
+                  expected);
         // No occurrence at all: only the diagonal.
         const auto empty =
             build_cooccurrence(std::span(selected).first(2), {}, 0, quiet, halves_from - 1);
