@@ -133,6 +133,22 @@ bool is_cont(unsigned char c) {
     return (c & 0xC0) == 0x80;
 }
 
+// The number of ASCII bytes from `pos` on, eight at a time.
+std::size_t ascii_run(std::string_view s, std::size_t pos) {
+    std::size_t end = pos;
+    for (; end + 8 <= s.size(); end += 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, s.data() + end, 8);
+        if ((w & 0x8080808080808080ULL) != 0) {
+            break;
+        }
+    }
+    while (end < s.size() && static_cast<unsigned char>(s[end]) < 0x80) {
+        ++end;
+    }
+    return end - pos;
+}
+
 } // namespace
 
 char32_t next_code_point(std::string_view s, std::size_t& pos) {
@@ -232,12 +248,14 @@ std::string gb18030_to_utf8(std::string_view bytes) {
     const std::size_t n = bytes.size();
     auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
     while (i < n) {
-        const unsigned b0 = at(i);
-        if (b0 < 0x80) {
-            out.push_back(static_cast<char>(b0));
-            ++i;
+        // A run of ASCII reads as itself: copied at once.
+        const std::size_t ascii = ascii_run(bytes, i);
+        if (ascii > 0) {
+            out.append(bytes.data() + i, ascii);
+            i += ascii;
             continue;
         }
+        const unsigned b0 = at(i);
         if (b0 == 0x80 || b0 == 0xFF || i + 1 >= n) {
             append_utf8(out, replacement_char);
             ++i;
@@ -278,10 +296,11 @@ std::string utf8_to_gb18030(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
-        const auto c = static_cast<unsigned char>(utf8[pos]);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            ++pos;
+        // A run of ASCII is its own GB18030 form: copied at once.
+        const std::size_t ascii = ascii_run(utf8, pos);
+        if (ascii > 0) {
+            out.append(utf8.data() + pos, ascii);
+            pos += ascii;
             continue;
         }
         const std::size_t before = pos;
