@@ -666,14 +666,21 @@ void Workspace::append_statistic(const StatisticsRow& row) {
 std::vector<StatisticsRow> Workspace::statistics(std::string_view guanjianzi) {
     const std::string k = tongji_.layout().encode_text(t::guanjianzi, guanjianzi);
     std::vector<StatisticsRow> out;
+    // Room for the rows of a table of ordinary size: only what is filled is touched, and no
+    // row is moved as the vector grows.
+    out.reserve(std::min<std::uint32_t>(tongji_.record_count(), 1u << 16));
     tongji_.for_each([&](const DbaseRecordView& r) {
         if (r.raw(t::guanjianzi) == k) {
             out.push_back(statistics_row(r));
         }
     });
-    std::stable_sort(out.begin(), out.end(), [](const StatisticsRow& a, const StatisticsRow& b) {
+    const auto by_xuhao = [](const StatisticsRow& a, const StatisticsRow& b) {
         return text::compare_text(a.xuhao, b.xuhao) < 0;
-    });
+    };
+    // The rows are stored in order: sorted only when they are not.
+    if (!std::is_sorted(out.begin(), out.end(), by_xuhao)) {
+        std::stable_sort(out.begin(), out.end(), by_xuhao);
+    }
     return out;
 }
 
