@@ -48,6 +48,15 @@ thousandth() {
         END { gsub(/ /, "", c); print (c == "" ? 1 : c) }'
 }
 
+# write_floor NAME TABLE: the floor of an extraction, a plain write of as many bytes as the
+# table holds, on disk at the end as the extraction's table is. On a virtual machine the
+# cost of fresh memory varies from run to run: this shows what the run's machine gave.
+write_floor() {
+    blocks=$(ls -l "$2" | awk '{ printf "%.0f", ($5 + 4194303) / 4194304 }')
+    step "$1" dd if=/dev/zero of="$work/floor.bin" bs=4M count="$blocks" conv=fdatasync
+    rm -f "$work/floor.bin"
+}
+
 header() {
     echo
     echo "== $1"
@@ -76,6 +85,7 @@ if [ "$pubmed_n" -gt 0 ]; then
     step matrix-headings-top1000 "$cli" --home "$home" matrix 1 全部主题词－副主题词 \
         --kind cooccurrence --min "$min" -o "$work/pubmed-matrix.txt" &&
         echo "    $(($(wc -l <"$work/pubmed-matrix.txt") - 1)) values (--min $min)"
+    write_floor write-floor "$home/1/zidian1.dbf"
     rm -rf "$work/pubmed" "$home/1"
 fi
 
@@ -101,11 +111,7 @@ if [ "$wos_n" -gt 0 ]; then
     min=$(thousandth 2 '<引文期刊>')
     step matrix-cited-journals-top1000 "$cli" --home "$home" matrix 2 '<引文期刊>' \
         --kind cooccurrence --min "$min" -o "$work/wos-matrix.txt"
-    # The floor of the extraction: a plain write of as many bytes, on disk at the end as
-    # the extraction's table is.
-    blocks=$(ls -l "$home/2/zidian2.dbf" | awk '{ printf "%.0f", ($5 + 4194303) / 4194304 }')
-    step write-floor dd if=/dev/zero of="$work/floor.bin" bs=4M count="$blocks" conv=fdatasync
-    rm -f "$work/floor.bin"
+    write_floor write-floor "$home/2/zidian2.dbf"
 fi
 
 [ "${SCALE_KEEP:-0}" = 1 ] || rm -rf "$work"
