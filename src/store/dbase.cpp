@@ -27,7 +27,7 @@ constexpr std::size_t header_size = 32;
 constexpr std::size_t descriptor_size = 32;
 constexpr char header_terminator = 0x0D;
 constexpr char end_marker = 0x1A;
-constexpr std::size_t batch_bytes = 4 << 20; // appends are written in batches of this size
+constexpr std::size_t batch_bytes = 4 << 20;   // appends are written in batches of this size
 constexpr std::size_t block_bytes = 256 << 10; // scans read blocks of this size
 
 std::string system_text(int error) {

@@ -290,8 +290,8 @@ private:
     class Writer;
     std::unique_ptr<Writer> writer_;    // after write_behind()
     std::uint32_t in_flight_count_ = 0; // records of the batch the writer thread writes
-    bool dirty_ = false; // changed since the header was last written
-    std::uint64_t writeback_from_ = 0; // bytes before this are handed to the disk already
+    bool dirty_ = false;                // changed since the header was last written
+    std::uint64_t writeback_from_ = 0;  // bytes before this are handed to the disk already
     bool repaired_ = false;
     bool read_only_ = false;
     std::filesystem::path rewrite_of_; // a rewrite not installed yet: the table it replaces

@@ -460,36 +460,38 @@ void Workspace::scan_value_records(std::uint32_t from, std::uint32_t end,
     const std::uint64_t total = end > from ? end - from : 0;
     std::uint64_t reported = 0;
     std::vector<StoredValue> rows;
-    zidian_.for_each_block([&](const char* records, std::uint32_t first, std::uint32_t count) {
-        rows.clear();
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const char* r = records + static_cast<std::size_t>(i) * length;
-            if (r[0] == '*') {
-                continue;
-            }
-            bool selected = false;
-            for (const auto& g : p.guanjianzi) {
-                if (same_field(r + keyword_at, g.data(), keyword_width)) {
-                    selected = true;
-                    break;
+    zidian_.for_each_block(
+        [&](const char* records, std::uint32_t first, std::uint32_t count) {
+            rows.clear();
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const char* r = records + static_cast<std::size_t>(i) * length;
+                if (r[0] == '*') {
+                    continue;
+                }
+                bool selected = false;
+                for (const auto& g : p.guanjianzi) {
+                    if (same_field(r + keyword_at, g.data(), keyword_width)) {
+                        selected = true;
+                        break;
+                    }
+                }
+                if (selected) {
+                    rows.push_back({trim_padding(r + article_at, article_width),
+                                    trim_padding(r + value_at, value_width), true});
+                } else if (every_row) {
+                    rows.push_back({trim_padding(r + article_at, article_width), {}, false});
                 }
             }
-            if (selected) {
-                rows.push_back({trim_padding(r + article_at, article_width),
-                                trim_padding(r + value_at, value_width), true});
-            } else if (every_row) {
-                rows.push_back({trim_padding(r + article_at, article_width), {}, false});
+            if (!rows.empty()) {
+                fn(rows);
             }
-        }
-        if (!rows.empty()) {
-            fn(rows);
-        }
-        if (step && first + count - from - reported >= 0x10000) {
-            reported = first + count - from;
-            step(reported, total);
-        }
-        return false;
-    }, from, end);
+            if (step && first + count - from - reported >= 0x10000) {
+                reported = first + count - from;
+                step(reported, total);
+            }
+            return false;
+        },
+        from, end);
     if (step) {
         step(total, total);
     }

@@ -333,7 +333,6 @@ TEST(ReadOccurrences, StoredTextsThatDecodeAlikeAreOne) {
                               {0, 0}, {0, 0}, {1, 1}, {2, 0}}));
 }
 
-
 // A table read in two halves at once gives what one reading gives: values and articles
 // numbered in order of first appearance across the middle, the pairs in table order,
 // deleted rows left out, distinct pairs and every article counted — for tables split at

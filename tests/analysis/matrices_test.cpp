@@ -268,8 +268,7 @@ TEST(Cooccurrence, NumberedArticlesInAnyOrderAndBeyondOneTile) {
         const auto m = build_cooccurrence(selected, occurrences, 300, quiet, halves_from);
         EXPECT_EQ(m.values[149], "v149");
         EXPECT_EQ(m.cells, expected);
-        EXPECT_EQ(build_cooccurrence(selected, together, 300, quiet, halves_from).cells,
-                  expected);
+        EXPECT_EQ(build_cooccurrence(selected, together, 300, quiet, halves_from).cells, expected);
         // No occurrence at all: only the diagonal.
         const auto empty =
             build_cooccurrence(std::span(selected).first(2), {}, 0, quiet, halves_from - 1);

@@ -292,14 +292,13 @@ TEST(XmlFile, ArticlesReadOnSeveralThreadsAreWrittenAsOneThreadWritesThem) {
         int broken; // the article whose title definition cannot be applied (0: none)
         bool numbered;
     };
-    const std::vector<Case> cases = {{1, 0, false},   {64, 0, false},  {65, 0, true},
-                                     {1000, 0, false}, {1000, 0, true}, {1000, 700, false},
+    const std::vector<Case> cases = {{1, 0, false},    {64, 0, false},   {65, 0, true},
+                                     {1000, 0, false}, {1000, 0, true},  {1000, 700, false},
                                      {1000, 3, true},  {130, 130, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.count) + " articles, broken " + std::to_string(c.broken));
-        const auto format = c.numbered
-                                ? xml_format("X", "Rec", {"N"}, {definition("标题", {"T"})})
-                                : titles();
+        const auto format =
+            c.numbered ? xml_format("X", "Rec", {"N"}, {definition("标题", {"T"})}) : titles();
         const std::string xml = file(c.count, c.broken);
         struct Run {
             FileOutcome outcome;
@@ -313,8 +312,8 @@ TEST(XmlFile, ArticlesReadOnSeveralThreadsAreWrittenAsOneThreadWritesThem) {
             RecordingProgress progress;
             extract::ArticleCounter counter{5};
             Run r;
-            r.outcome = extract::XmlExtractor(workers).extract_bytes(xml, "a.xml", format,
-                                                                     counter, sink, progress);
+            r.outcome = extract::XmlExtractor(workers).extract_bytes(xml, "a.xml", format, counter,
+                                                                     sink, progress);
             r.rows = std::move(sink.rows);
             r.counter = counter.value;
             r.positions = std::move(progress.positions);

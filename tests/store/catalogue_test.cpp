@@ -238,9 +238,9 @@ TEST(CatalogueFile, CannotBeReadWithoutThePassword) {
 TEST(CatalogueFile, CataloguesMadeWithTheDefaultRoundsStillOpen) {
     TempDir dir;
     const auto old_file = dir / "old.exs";
-    std::filesystem::copy_file(
-        std::filesystem::path(LUMACITE_TEST_DATA) / "catalogue" / "velkor-default-rounds.exs",
-        old_file);
+    std::filesystem::copy_file(std::filesystem::path(LUMACITE_TEST_DATA) / "catalogue" /
+                                   "velkor-default-rounds.exs",
+                               old_file);
     const auto new_file = dir / "new.exs";
     Catalogue::create(new_file).add_project({"P1", "WOS", "new"});
     {
