@@ -124,8 +124,7 @@ public:
         decoded.reserve(where_.size());
         for (const std::uint64_t where : where_) {
             const std::string_view stored = text(where);
-            if (std::all_of(stored.begin(), stored.end(),
-                            [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            if (text::is_ascii(stored)) {
                 entry.push_back(static_cast<std::uint32_t>(decoded.size()));
                 decoded.emplace_back(stored);
                 continue;

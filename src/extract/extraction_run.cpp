@@ -28,9 +28,7 @@ namespace {
 // `s` cut to `width` GB18030 bytes (a part of `s`); ASCII text that fits is taken as it
 // is. A cut that ends on blanks or control characters drops them: a stored text is trimmed.
 std::string_view cut(std::string_view s, std::size_t width) {
-    if (s.size() <= width && std::all_of(s.begin(), s.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x80;
-        })) {
+    if (s.size() <= width && text::is_ascii(s)) {
         return s;
     }
     std::string_view out = s.substr(0, text::width_prefix(s, width));

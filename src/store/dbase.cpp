@@ -729,9 +729,7 @@ DbaseRecordEdit DbaseTable::append(std::span<const DbaseValue> values) {
             const DbaseField& f = layout_.fields()[i];
             const auto* s = std::get_if<std::string_view>(&values[i]);
             // ASCII text is its own GB18030 form, one byte a character: cut and copy it.
-            if (s != nullptr && f.type != 'N' && std::all_of(s->begin(), s->end(), [](char c) {
-                    return static_cast<unsigned char>(c) < 0x80;
-                })) {
+            if (s != nullptr && f.type != 'N' && text::is_ascii(*s)) {
                 std::memcpy(to, s->data(), std::min<std::size_t>(s->size(), f.width));
                 continue;
             }

@@ -292,6 +292,10 @@ std::string gb18030_to_utf8(std::string_view bytes) {
     return out;
 }
 
+bool is_ascii(std::string_view s) {
+    return ascii_run(s, 0) == s.size();
+}
+
 std::string utf8_to_gb18030(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -100,6 +100,9 @@ std::string replace_each(std::string_view text, std::string_view search,
 // Every ASCII apostrophe "'" becomes the prime "′" (U+2032).
 std::string substitute_apostrophes(std::string_view text);
 
+// True when every byte is ASCII (such a text is its own GB18030 form, a byte a character).
+bool is_ascii(std::string_view s);
+
 // ASCII-only case mapping: A-Z and a-z change, every other character stays.
 std::string ascii_upper(std::string_view s);
 std::string ascii_lower(std::string_view s);
